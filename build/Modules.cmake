@@ -1,0 +1,21 @@
+# Shared recipe for the object enabler and the application module of one host release.
+file(GLOB TAMSELDBX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/TamselDbx/*.cpp)
+file(GLOB APPLICATION_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/application/*.cpp)
+
+function(cadhost_add_object_enabler target)
+  cmake_parse_arguments(ARG "" "" "DEFINITIONS" ${ARGN})
+  add_library(${target} SHARED ${TAMSELDBX_SOURCES} ${CMAKE_SOURCE_DIR}/build/module_stub.cpp)
+  set_target_properties(${target} PROPERTIES PREFIX "" SUFFIX ".dbx")
+  target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/TamselDbx)
+  target_compile_definitions(${target} PUBLIC ${ARG_DEFINITIONS} PRIVATE TAMSELDBX_BUILDING)
+  target_link_libraries(${target} PUBLIC cadhost)
+endfunction()
+
+function(cadhost_add_application target enabler)
+  cmake_parse_arguments(ARG "" "" "DEFINITIONS" ${ARGN})
+  add_library(${target} SHARED ${APPLICATION_SOURCES} ${CMAKE_SOURCE_DIR}/build/module_stub.cpp)
+  set_target_properties(${target} PROPERTIES PREFIX "" SUFFIX ".arx")
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/application)
+  target_compile_definitions(${target} PRIVATE ${ARG_DEFINITIONS})
+  target_link_libraries(${target} PRIVATE ${enabler} cadhost)
+endfunction()

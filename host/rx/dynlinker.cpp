@@ -1,0 +1,190 @@
+#include "rx/dynlinker.h"
+#include <dlfcn.h>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <strings.h>
+
+namespace fs = std::filesystem;
+
+struct AcRxDynamicLinker::Module {
+    std::string name;  // file name without folder, as given to loadModule
+    std::string path;
+    void* handle = nullptr;
+    AcRxEntryPointFunc entry = nullptr;
+    DllMainFunc dllMain = nullptr;
+    bool locked = true;
+    bool mdiAware = false;
+};
+
+namespace {
+std::string baseName(const std::string& n) {
+    std::string s = n;
+    for (char& c : s)
+        if (c == '\\') c = '/';
+    std::string b = fs::path(s).filename().string();
+    std::string lower;
+    for (char c : b) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* ext : {".arx", ".dbx", ".so"})
+        if (lower.size() > std::string(ext).size() && lower.ends_with(ext))
+            return b.substr(0, b.size() - std::string(ext).size());
+    return b;
+}
+
+std::string hostFolder() {
+    Dl_info info{};
+    if (dladdr(reinterpret_cast<void*>(&acrxDynamicLinker), &info) && info.dli_fname)
+        return fs::path(info.dli_fname).parent_path().string();
+    return ".";
+}
+}  // namespace
+
+AcRxDynamicLinker* acrxDynamicLinker() {
+    static AcRxDynamicLinker linker;
+    return &linker;
+}
+
+void AcRxDynamicLinker::addSearchPath(const std::string& folder) { m_searchPath.push_back(folder); }
+
+AcRxDynamicLinker::Module* AcRxDynamicLinker::find(const char* fileName) const {
+    if (!fileName) return nullptr;
+    std::string b = baseName(fileName);
+    for (Module* m : m_modules)
+        if (strcasecmp(m->name.c_str(), b.c_str()) == 0) return m;
+    return nullptr;
+}
+
+AcRxDynamicLinker::Module* AcRxDynamicLinker::findById(void* appId) const {
+    for (Module* m : m_modules)
+        if (m == appId) return m;
+    return nullptr;
+}
+
+bool AcRxDynamicLinker::loadModule(const char* fileName, bool printIt, bool) {
+    if (!fileName || !*fileName) return false;
+    if (find(fileName)) return true;
+    std::string given = fileName;
+    for (char& c : given)
+        if (c == '\\') c = '/';
+    std::vector<std::string> candidates;
+    auto addWithExtensions = [&](const std::string& base) {
+        candidates.push_back(base);
+        candidates.push_back(base + ".arx");
+        candidates.push_back(base + ".dbx");
+    };
+    if (given.find('/') != std::string::npos) {
+        addWithExtensions(given);
+    } else {
+        addWithExtensions(hostFolder() + "/" + given);
+        for (const std::string& folder : m_searchPath) addWithExtensions(folder + "/" + given);
+        if (const char* env = std::getenv("CADHOST_MODULE_PATH")) addWithExtensions(std::string(env) + "/" + given);
+        addWithExtensions("./" + given);
+    }
+    void* handle = nullptr;
+    std::string path;
+    for (const std::string& c : candidates) {
+        std::error_code ec;
+        if (!fs::is_regular_file(c, ec)) continue;
+        handle = dlopen(c.c_str(), RTLD_NOW | RTLD_GLOBAL);
+        if (handle) {
+            path = c;
+            break;
+        }
+        if (printIt) std::fprintf(stderr, "Unable to load %s: %s\n", c.c_str(), dlerror());
+    }
+    if (!handle) {
+        if (printIt) std::printf("\nUnable to load %s.", fileName);
+        return false;
+    }
+    auto entry = reinterpret_cast<AcRxEntryPointFunc>(dlsym(handle, "acrxEntryPoint"));
+    if (!entry) {
+        if (printIt) std::printf("\n%s is not a module: it has no acrxEntryPoint.", fileName);
+        dlclose(handle);
+        return false;
+    }
+    auto* m = new Module;
+    m->name = baseName(given);
+    m->path = path;
+    m->handle = handle;
+    m->entry = entry;
+    m->dllMain = reinterpret_cast<DllMainFunc>(dlsym(handle, "DllMain"));
+    m_modules.push_back(m);
+    if (m->dllMain) m->dllMain(handle, DLL_PROCESS_ATTACH, nullptr);
+    if (m->entry(AcRx::kInitAppMsg, m) != AcRx::kRetOK) {
+        if (m->dllMain) m->dllMain(handle, DLL_PROCESS_DETACH, nullptr);
+        m_modules.pop_back();
+        dlclose(handle);
+        delete m;
+        if (printIt) std::printf("\n%s failed to initialise.", fileName);
+        return false;
+    }
+    return true;
+}
+
+bool AcRxDynamicLinker::unloadModule(const char* fileName, bool printIt) {
+    Module* m = find(fileName);
+    if (!m) return false;
+    if (m->locked) {
+        if (printIt) std::printf("\n%s is locked and cannot be unloaded.", fileName);
+        return false;
+    }
+    m->entry(AcRx::kUnloadAppMsg, m);
+    if (m->dllMain) m->dllMain(m->handle, DLL_PROCESS_DETACH, nullptr);
+    std::erase(m_modules, m);
+    dlclose(m->handle);
+    delete m;
+    return true;
+}
+
+bool AcRxDynamicLinker::unlockApplication(void* appId) {
+    Module* m = findById(appId);
+    if (!m) return false;
+    m->locked = false;
+    return true;
+}
+
+bool AcRxDynamicLinker::lockApplication(void* appId) {
+    Module* m = findById(appId);
+    if (!m) return false;
+    m->locked = true;
+    return true;
+}
+
+bool AcRxDynamicLinker::isApplicationLocked(const char* fileName) const {
+    Module* m = find(fileName);
+    return m && m->locked;
+}
+
+bool AcRxDynamicLinker::registerAppMDIAware(void* appId) {
+    Module* m = findById(appId);
+    if (!m) return false;
+    m->mdiAware = true;
+    return true;
+}
+
+bool AcRxDynamicLinker::isAppMDIAware(const char* fileName) const {
+    Module* m = find(fileName);
+    return m && m->mdiAware;
+}
+
+bool AcRxDynamicLinker::isModuleLoaded(const char* fileName) const { return find(fileName) != nullptr; }
+
+void AcRxDynamicLinker::broadcast(AcRx::AppMsgCode message, void* packet) {
+    std::vector<Module*> modules = m_modules;
+    for (Module* m : modules) m->entry(message, packet);
+}
+
+bool AcRxDynamicLinker::sendMessage(const char* fileName, AcRx::AppMsgCode message, void* packet,
+                                    AcRx::AppRetCode* result) {
+    Module* m = find(fileName);
+    if (!m) return false;
+    AcRx::AppRetCode r = m->entry(message, packet);
+    if (result) *result = r;
+    return true;
+}
+
+std::vector<std::string> AcRxDynamicLinker::loadedModules() const {
+    std::vector<std::string> names;
+    for (Module* m : m_modules) names.push_back(m->name);
+    return names;
+}
