@@ -33,13 +33,13 @@ std::string baseName(const std::string& n) {
 
 std::string hostFolder() {
     Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&acrxDynamicLinker), &info) && info.dli_fname)
+    if (dladdr(reinterpret_cast<void*>(&acrxGetDynamicLinker), &info) && info.dli_fname)
         return fs::path(info.dli_fname).parent_path().string();
     return ".";
 }
 }  // namespace
 
-AcRxDynamicLinker* acrxDynamicLinker() {
+AcRxDynamicLinker* acrxGetDynamicLinker() {
     static AcRxDynamicLinker linker;
     return &linker;
 }

@@ -64,5 +64,5 @@ private:
     std::vector<std::string> m_searchPath;
 };
 
-CADHOST_API AcRxDynamicLinker* acrxDynamicLinker();
-#define acrxDynamicLinker acrxDynamicLinker()
+CADHOST_API AcRxDynamicLinker* acrxGetDynamicLinker();
+#define acrxDynamicLinker acrxGetDynamicLinker()
