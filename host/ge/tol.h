@@ -4,7 +4,7 @@
 // Tolerance of geometric comparisons: points are equal within equalPoint, vectors within equalVector.
 class CADHOST_API AcGeTol {
 public:
-    AcGeTol() = default;
+    constexpr AcGeTol() = default;
     double equalPoint() const { return m_point; }
     double equalVector() const { return m_vector; }
     void setEqualPoint(double value) { m_point = value; }

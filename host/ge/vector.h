@@ -8,8 +8,8 @@ class AcGePlane;
 
 class CADHOST_API AcGeVector2d {
 public:
-    AcGeVector2d() = default;
-    AcGeVector2d(double xx, double yy) : x(xx), y(yy) {}
+    constexpr AcGeVector2d() = default;
+    constexpr AcGeVector2d(double xx, double yy) : x(xx), y(yy) {}
     static const AcGeVector2d kIdentity, kXAxis, kYAxis;
 
     AcGeVector2d operator+(const AcGeVector2d& v) const { return {x + v.x, y + v.y}; }
@@ -30,8 +30,8 @@ public:
 
 class CADHOST_API AcGePoint2d {
 public:
-    AcGePoint2d() = default;
-    AcGePoint2d(double xx, double yy) : x(xx), y(yy) {}
+    constexpr AcGePoint2d() = default;
+    constexpr AcGePoint2d(double xx, double yy) : x(xx), y(yy) {}
     static const AcGePoint2d kOrigin;
 
     AcGePoint2d operator+(const AcGeVector2d& v) const { return {x + v.x, y + v.y}; }
@@ -49,8 +49,8 @@ public:
 
 class CADHOST_API AcGeVector3d {
 public:
-    AcGeVector3d() = default;
-    AcGeVector3d(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
+    constexpr AcGeVector3d() = default;
+    constexpr AcGeVector3d(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
     static const AcGeVector3d kIdentity, kXAxis, kYAxis, kZAxis;
 
     AcGeVector3d operator+(const AcGeVector3d& v) const { return {x + v.x, y + v.y, z + v.z}; }
@@ -99,8 +99,8 @@ CADHOST_API AcGeVector3d operator*(const AcGeMatrix3d& m, const AcGeVector3d& v)
 
 class CADHOST_API AcGePoint3d {
 public:
-    AcGePoint3d() = default;
-    AcGePoint3d(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
+    constexpr AcGePoint3d() = default;
+    constexpr AcGePoint3d(double xx, double yy, double zz) : x(xx), y(yy), z(zz) {}
     AcGePoint3d(const AcGePlane& plane, const AcGePoint2d& p);
     static const AcGePoint3d kOrigin;
 
