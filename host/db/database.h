@@ -159,6 +159,9 @@ public:
     // Empties the database (used before a read replaces the drawing).
     void internalClear();
     void internalBuildDefaults();
+    // Exchanges the drawing's contents (objects, tables, header) with another database; the
+    // file readers read into a new database and swap only on success.
+    void internalSwapContents(AcDbDatabase& other);
 
 private:
     std::deque<AcDbStub> m_stubs;

@@ -99,6 +99,10 @@ public:
     Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
     Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
 
+    // Host-internal: before the entity joins a database, a missing layer or linetype (or one of
+    // another database, matched by name) becomes that database's current one.
+    void internalBindToDatabase(AcDbDatabase* db);
+
 protected:
     AcDbEntity();
     AcDbEntity(const AcDbEntity&) = default;

@@ -1,5 +1,6 @@
 #pragma once
 #include "ge/matrix.h"
+#include "rx/errorstatus.h"
 
 // Axis-aligned box; an empty one has min above max.
 class CADHOST_API AcDbExtents {

@@ -3,6 +3,7 @@
 #include "db/objectid.h"
 #include "rx/acarray.h"
 #include "gi/drawable.h"
+#include "rx/rxclass.h"
 
 class AcDbIdMapping;
 class AcDbObjectReactor;
@@ -100,7 +101,11 @@ public:
     AcDbDatabase* internalDatabase() const { return m_db; }
     void internalSetOwner(AcDbObjectId owner) { m_ownerId = owner; }
     void internalSetNotifying(bool notifying) { m_notifying = notifying; }
+    // Cleared by the id translation that ends a clone operation.
+    void internalSetIdsInFlux(bool inFlux) { m_inFlux = inFlux; }
     struct XDataGroup;
+    // Sends an event to the transient reactors, then to the persistent ones (opened for notify).
+    enum ReactorEvent { kModifiedEvent = 0, kErasedEvent = 1, kGoodbyeEvent = 2, kOpenedForModifyEvent = 3 };
     void notifyReactors(int event, bool flag = false) const;
 
 protected:

@@ -20,6 +20,8 @@ public:
     bool isResolved() const { return true; }
     Adesk::Int16 flags() const { return m_flags; }
     void setFlags(Adesk::Int16 f) { m_flags = f; }
+    // Unerasing fails with eDuplicateKey while another record has taken the name.
+    Acad::ErrorStatus subErase(bool erasing) override;
 
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override;
@@ -63,6 +65,8 @@ public:
     // Kept in step when a record is renamed.
     void internalRename(const std::string& oldName, const std::string& newName, AcDbObjectId id);
     void internalAppend(AcDbObjectId id, const std::string& name);
+    // Host-internal lookup without the open check (the live record of that name, or null).
+    AcDbObjectId internalLookup(const char* name, bool getErased = false) const;
 
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override;

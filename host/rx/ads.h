@@ -33,6 +33,8 @@
 #define RTNIL 5019
 #define RTDXF0 5020
 #define RTT 5021
+// Binary chunks (groups 310-319 and 1004) use resval.rbinary; the host's own kind.
+#define RTBINARY 5090
 
 typedef double ads_real;
 typedef ads_real ads_point[3];
@@ -63,4 +65,4 @@ CADHOST_API resbuf* acutNewRb(int type);
 CADHOST_API int acutRelRb(resbuf* rb);  // frees the whole chain and its strings
 CADHOST_API resbuf* acutBuildList(int type, ...);  // pairs of (type, value), ending with 0
 // Value kind of a DXF group code inside result buffers (RTREAL, RTSHORT, RTSTR, ...).
-CADHOST_API int acdbGroupCodeToType(int groupCode);
+CADHOST_API int acdbGroupCodeToType(int groupCode);  // RTNONE for unknown codes
