@@ -80,7 +80,7 @@ public:
     virtual void getModelToEyeTransform(AcGeMatrix3d& xform) const = 0;
     virtual void getEyeToModelTransform(AcGeMatrix3d& xform) const = 0;
     virtual void getViewportDcCorners(AcGePoint2d& lowerLeft, AcGePoint2d& upperRight) const = 0;
-    // World units per pixel at the viewport's centre.
+    // Pixels per world unit at the given point.
     virtual void getNumPixelsInUnitSquare(const AcGePoint3d& p, AcGePoint2d& pixelArea) const = 0;
     virtual AcGeVector3d viewDir() const { return AcGeVector3d::kZAxis; }
     virtual Adesk::Int32 viewportId() const { return 1; }

@@ -1,0 +1,590 @@
+#include "gi/renderer.h"
+#include <cairo-svg.h>
+#include <cairo.h>
+#include <dlfcn.h>
+#include <algorithm>
+#include <cstdlib>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <map>
+#include <numbers>
+#include "db/database.h"
+#include "gi/dib.h"
+#include "gi/palette.h"
+
+namespace {
+constexpr int kMaxImageSide = 16384;
+constexpr double kSafe = 1e6;          // device coordinates Cairo takes without overflow
+constexpr double kPathTextSize = 256;  // above this many pixels text is filled as outlines
+
+// Cairo and fontconfig keep process-wide font caches; they are released at exit so that leak
+// checks of programs using the renderer stay clean. Fontconfig is reached through Cairo's own
+// dependency, not linked.
+void releaseFontCaches() {
+    cairo_debug_reset_static_data();
+    if (void* fini = dlsym(RTLD_DEFAULT, "FcFini")) reinterpret_cast<void (*)()>(fini)();
+}
+
+void releaseFontCachesAtExit() {
+    static const bool registered = std::atexit(releaseFontCaches) == 0;
+    (void)registered;
+}
+
+struct LayerInfo {
+    int color = 7;
+    AcDb::LineWeight weight = AcDb::kLnWtByLwDefault;
+    bool off = false, frozen = false;
+};
+
+void appendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// Length of a well-formed UTF-8 sequence at s[i], 0 when there is none.
+size_t utf8Length(const std::string& s, size_t i) {
+    const auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = at(i);
+    size_t n = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) n = 2;
+    else if (c >= 0xE0 && c <= 0xEF) { n = 3; if (c == 0xE0) lo = 0xA0; if (c == 0xED) hi = 0x9F; }
+    else if (c >= 0xF0 && c <= 0xF4) { n = 4; if (c == 0xF0) lo = 0x90; if (c == 0xF4) hi = 0x8F; }
+    if (n == 0 || i + n > s.size()) return 0;
+    if (at(i + 1) < lo || at(i + 1) > hi) return 0;
+    for (size_t k = 2; k < n; ++k)
+        if ((at(i + k) & 0xC0) != 0x80) return 0;
+    return n;
+}
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
+}
+
+// Text of an entity as Cairo takes it: %% control codes and \U+XXXX replaced, bytes that are not
+// UTF-8 read as Latin-1, control characters as spaces.
+std::string displayText(const std::string& s) {
+    std::string out;
+    for (size_t i = 0; i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c == '%' && i + 2 < s.size() && s[i + 1] == '%') {
+            const char code = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i + 2])));
+            if (code == 'd') appendUtf8(out, 0xB0);
+            else if (code == 'p') appendUtf8(out, 0xB1);
+            else if (code == 'c') appendUtf8(out, 0x2300);
+            else if (code == '%') out += '%';
+            else if (std::isdigit(static_cast<unsigned char>(code)) && i + 4 < s.size() &&
+                     std::isdigit(static_cast<unsigned char>(s[i + 3])) && std::isdigit(static_cast<unsigned char>(s[i + 4]))) {
+                const int v = (s[i + 2] - '0') * 100 + (s[i + 3] - '0') * 10 + (s[i + 4] - '0');
+                appendUtf8(out, v >= 32 && v < 256 ? static_cast<uint32_t>(v) : ' ');
+                i += 5;
+                continue;
+            } else if (code != 'u' && code != 'o') {  // underline and overline switches are dropped
+                out.append(s, i, 3);
+            }
+            i += 3;
+            continue;
+        }
+        if (c == '\\' && i + 6 < s.size() && (s[i + 1] == 'U' || s[i + 1] == 'u') && s[i + 2] == '+') {
+            uint32_t cp = 0;
+            bool ok = true;
+            for (size_t k = 3; k < 7; ++k) {
+                const int h = hexValue(s[i + k]);
+                if (h < 0) ok = false;
+                cp = cp * 16 + static_cast<uint32_t>(std::max(h, 0));
+            }
+            if (ok && !(cp >= 0xD800 && cp <= 0xDFFF) && cp >= 0x20) {
+                appendUtf8(out, cp);
+                i += 7;
+                continue;
+            }
+        }
+        if (c < 0x20 || c == 0x7F) {
+            out += ' ';
+            ++i;
+        } else if (c < 0x80) {
+            out += static_cast<char>(c);
+            ++i;
+        } else if (size_t n = utf8Length(s, i)) {
+            out.append(s, i, n);
+            i += n;
+        } else {
+            appendUtf8(out, c < 0xA0 ? ' ' : c);
+            ++i;
+        }
+    }
+    return out;
+}
+
+// A text measuring context: the sans face at size 1.
+class Measure {
+public:
+    Measure() {
+        releaseFontCachesAtExit();
+        m_surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
+        m_cr = cairo_create(m_surface);
+        cairo_select_font_face(m_cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+        cairo_set_font_size(m_cr, 1.0);
+        cairo_text_extents_t e;
+        cairo_text_extents(m_cr, "H", &e);
+        m_cap = (cairo_status(m_cr) == CAIRO_STATUS_SUCCESS && -e.y_bearing > 0.1) ? -e.y_bearing : 0.72;
+    }
+    ~Measure() {
+        cairo_destroy(m_cr);
+        cairo_surface_destroy(m_surface);
+    }
+    Measure(const Measure&) = delete;
+    Measure& operator=(const Measure&) = delete;
+    double capHeight() const { return m_cap; }  // of the face at size 1
+    double advance(const std::string& utf8) const {
+        cairo_text_extents_t e;
+        cairo_text_extents(m_cr, utf8.c_str(), &e);
+        return cairo_status(m_cr) == CAIRO_STATUS_SUCCESS ? e.x_advance : 0.6 * static_cast<double>(utf8.size());
+    }
+
+private:
+    cairo_surface_t* m_surface;
+    cairo_t* m_cr;
+    double m_cap;
+};
+
+bool isPlan(const AcGeVector3d& normal) { return std::fabs(normal.z) >= 1.0 - 1e-9; }
+
+// Corners of a text's box (baseline to cap height, a little below for descenders).
+void textCorners(const AcGiPrimitive& p, double length, AcGePoint3d corners[4]) {
+    const AcGeVector3d d = p.direction, u = p.upVector();
+    const double t = std::tan(p.oblique);
+    const double ys[2] = {-0.3 * p.height, p.height};
+    int k = 0;
+    for (double y : ys)
+        for (double x : {0.0, length}) corners[k++] = p.position + d * (x + t * y) + u * y;
+}
+
+// Liang-Barsky clip of a segment to a box; false when nothing is left.
+bool clipSegment(double& x0, double& y0, double& x1, double& y1, double lo, double hi) {
+    double t0 = 0, t1 = 1;
+    const double dx = x1 - x0, dy = y1 - y0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {x0 - lo, hi - x0, y0 - lo, hi - y0};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0) {
+            if (q[i] < 0) return false;
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0) t0 = std::max(t0, r);
+        else t1 = std::min(t1, r);
+        if (t0 > t1) return false;
+    }
+    const double nx0 = x0 + t0 * dx, ny0 = y0 + t0 * dy;
+    x1 = x0 + t1 * dx;
+    y1 = y0 + t1 * dy;
+    x0 = nx0;
+    y0 = ny0;
+    return true;
+}
+}  // namespace
+
+struct AcGiRenderer::Scene {
+    struct Item {
+        const AcGiPrimitive* primitive;
+        AcGiRgb rgb;
+        double width;
+    };
+    AcDbDatabase* db = nullptr;
+    AcGiRecordingDraw recorder;
+    const std::vector<AcGiPrimitive>* primitives = nullptr;
+    std::map<AcDbObjectId, LayerInfo> layers;
+    std::vector<Item> items;
+    bool fitted = false;
+
+    const LayerInfo& layer(AcDbObjectId id) {
+        if (id.isNull() && db) id = db->layerZero();
+        auto it = layers.find(id);
+        if (it != layers.end()) return it->second;
+        LayerInfo info;
+        AcDbLayerTableRecord* record = nullptr;
+        if (!id.isNull() && acdbOpenObject(record, id, AcDb::kForRead) == Acad::eOk) {
+            info.color = record->color().colorIndex();
+            info.weight = record->lineWeight();
+            info.off = record->isOff();
+            info.frozen = record->isFrozen();
+            record->close();
+        }
+        return layers.emplace(id, info).first->second;
+    }
+};
+
+AcGiRenderer::AcGiRenderer(const AcGiRenderOptions& options) : m_options(options) {}
+
+Acad::ErrorStatus AcGiRenderer::fail(Acad::ErrorStatus es, const std::string& message) {
+    m_error = message;
+    return es;
+}
+
+Acad::ErrorStatus AcGiRenderer::renderToPng(AcDbDatabase* db, const char* fileName, AcDbObjectId blockId) {
+    return renderDatabase(db, blockId, Target::kPng, fileName, m_options.width, m_options.height, nullptr);
+}
+
+Acad::ErrorStatus AcGiRenderer::renderToSvg(AcDbDatabase* db, const char* fileName, AcDbObjectId blockId) {
+    return renderDatabase(db, blockId, Target::kSvg, fileName, m_options.width, m_options.height, nullptr);
+}
+
+Acad::ErrorStatus AcGiRenderer::renderToImage(AcDbDatabase* db, AcDbObjectId blockId, int width, int height,
+                                              std::vector<uint32_t>& pixels) {
+    return renderDatabase(db, blockId, Target::kImage, nullptr, width, height, &pixels);
+}
+
+Acad::ErrorStatus AcGiRenderer::renderToDib(AcDbDatabase* db, AcDbObjectId blockId, int width, int height,
+                                            AcArray<Adesk::UInt8>& dib, int bitCount) {
+    if (bitCount != 8 && bitCount != 24) return fail(Acad::eInvalidInput, "a DIB has 8 or 24 bits a pixel here");
+    std::vector<uint32_t> pixels;
+    const Acad::ErrorStatus es = renderToImage(db, blockId, width, height, pixels);
+    if (es != Acad::eOk) return es;
+    return acgiPackedDibFromImage(pixels, width, height, dib, bitCount);
+}
+
+Acad::ErrorStatus AcGiRenderer::renderToPng(const AcGiRecordingDraw& recorder, const char* fileName, AcDbDatabase* db) {
+    return renderRecording(recorder, db, Target::kPng, fileName, m_options.width, m_options.height, nullptr);
+}
+
+Acad::ErrorStatus AcGiRenderer::renderToSvg(const AcGiRecordingDraw& recorder, const char* fileName, AcDbDatabase* db) {
+    return renderRecording(recorder, db, Target::kSvg, fileName, m_options.width, m_options.height, nullptr);
+}
+
+Acad::ErrorStatus AcGiRenderer::renderToImage(const AcGiRecordingDraw& recorder, int width, int height,
+                                              std::vector<uint32_t>& pixels, AcDbDatabase* db) {
+    return renderRecording(recorder, db, Target::kImage, nullptr, width, height, &pixels);
+}
+
+Acad::ErrorStatus AcGiRenderer::renderDatabase(AcDbDatabase* db, AcDbObjectId blockId, Target target,
+                                               const char* fileName, int width, int height,
+                                               std::vector<uint32_t>* pixels) {
+    m_drawn = 0;
+    m_error.clear();
+    if (!db) return fail(Acad::eNoDatabase, "no database");
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+        return fail(Acad::eInvalidInput, "image size out of range");
+    Scene scene;
+    scene.db = db;
+    m_center = m_options.viewCenter;
+    m_viewHeight = m_options.viewHeight > 0 ? m_options.viewHeight : 100.0;
+    Acad::ErrorStatus es = collect(scene, blockId, width, height);
+    if (es != Acad::eOk) return es;
+    resolve(scene);
+    fit(scene, width, height);
+    // What depends on the viewport is drawn again for the view found.
+    const auto& prims = *scene.primitives;
+    if (scene.fitted && std::any_of(prims.begin(), prims.end(), [](const AcGiPrimitive& p) { return p.viewportDependent; })) {
+        es = collect(scene, blockId, width, height);
+        if (es != Acad::eOk) return es;
+        resolve(scene);
+    }
+    return draw(scene, target, fileName, width, height, pixels);
+}
+
+Acad::ErrorStatus AcGiRenderer::renderRecording(const AcGiRecordingDraw& recorder, AcDbDatabase* db, Target target,
+                                                const char* fileName, int width, int height,
+                                                std::vector<uint32_t>* pixels) {
+    m_drawn = 0;
+    m_error.clear();
+    if (width <= 0 || height <= 0 || width > kMaxImageSide || height > kMaxImageSide)
+        return fail(Acad::eInvalidInput, "image size out of range");
+    Scene scene;
+    scene.db = db;
+    scene.primitives = &recorder.primitives();
+    resolve(scene);
+    fit(scene, width, height);
+    return draw(scene, target, fileName, width, height, pixels);
+}
+
+Acad::ErrorStatus AcGiRenderer::collect(Scene& scene, AcDbObjectId blockId, int width, int height) {
+    AcDbDatabase* db = scene.db;
+    const AcDbObjectId spaceId = blockId.isNull() ? db->currentSpaceId() : blockId;
+    AcDbBlockTableRecord* block = nullptr;
+    const Acad::ErrorStatus es = acdbOpenObject(block, spaceId, AcDb::kForRead);
+    if (es != Acad::eOk) return fail(es, "the block to render cannot be opened");
+    const std::vector<AcDbObjectId> ids = block->entityIds();
+    block->close();
+
+    AcGiRecordingDraw& rec = scene.recorder;
+    rec.clear();
+    rec.setDatabase(db);
+    rec.setViewport(AcGePoint2d(0, 0), AcGePoint2d(width, height), m_center, m_viewHeight);
+    for (const AcDbObjectId& id : ids) {
+        AcDbEntity* entity = nullptr;
+        if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk) continue;  // erased, or not an entity
+        // An insert on a frozen layer is hidden as a whole.
+        if (!scene.layer(entity->layerId()).frozen) rec.draw(entity);
+        entity->close();
+    }
+    scene.primitives = &rec.primitives();
+    return Acad::eOk;
+}
+
+void AcGiRenderer::resolve(Scene& scene) {
+    scene.items.clear();
+    int lwDefault = scene.db ? scene.db->headerInt("LWDEFAULT", 25) : 25;
+    if (lwDefault < 0) lwDefault = 25;
+    for (const AcGiPrimitive& p : *scene.primitives) {
+        const LayerInfo& layer = scene.layer(p.effective.layerId);
+        if (layer.off || layer.frozen) continue;
+        int color = p.effective.color;
+        if (color == 256) color = layer.color;
+        if (color < 1 || color > 255) color = 7;
+        int weight = p.effective.lineWeight;
+        if (weight == AcDb::kLnWtByLayer) weight = layer.weight;
+        if (weight < 0) weight = lwDefault;
+        const double width = m_options.lineweights ? std::max(1.0, weight / 100.0 * m_options.pixelsPerMm) : 1.0;
+        scene.items.push_back({&p, acgiColorIndexToRgb(color, m_options.blackBackground), width});
+    }
+}
+
+void AcGiRenderer::fit(Scene& scene, int width, int height) {
+    scene.fitted = false;
+    if (m_options.viewHeight > 0) {
+        m_center = m_options.viewCenter;
+        m_viewHeight = m_options.viewHeight;
+        return;
+    }
+    Measure measure;
+    AcDbExtents ext;
+    const auto add = [&ext](const AcGePoint3d& q) {
+        if (std::isfinite(q.x) && std::isfinite(q.y)) ext.addPoint(AcGePoint3d(q.x, q.y, 0));
+    };
+    for (const Scene::Item& item : scene.items) {
+        const AcGiPrimitive& p = *item.primitive;
+        switch (p.type) {
+        case AcGiPrimitiveType::kXline:
+        case AcGiPrimitiveType::kRay:
+            break;
+        case AcGiPrimitiveType::kCircle:
+            if (isPlan(p.normal)) {
+                add(p.center - AcGeVector3d(p.radius, p.radius, 0));
+                add(p.center + AcGeVector3d(p.radius, p.radius, 0));
+                break;
+            }
+            [[fallthrough]];
+        case AcGiPrimitiveType::kArc:
+            for (const AcGePoint3d& q : p.flatten(p.radius * 1e-3)) add(q);
+            break;
+        case AcGiPrimitiveType::kText: {
+            AcGePoint3d corners[4];
+            const double size = p.height / measure.capHeight();
+            textCorners(p, measure.advance(displayText(p.text)) * size * p.widthFactor, corners);
+            for (const AcGePoint3d& q : corners) add(q);
+            break;
+        }
+        default:
+            for (const AcGePoint3d& q : p.points) add(q);
+        }
+    }
+    if (ext.isEmpty()) {
+        m_center = AcGePoint2d(0, 0);
+        m_viewHeight = 1.0;
+    } else {
+        const double usable = std::clamp(1.0 - 2.0 * m_options.margin, 0.1, 1.0);
+        const double w = ext.maxPoint().x - ext.minPoint().x, h = ext.maxPoint().y - ext.minPoint().y;
+        m_center = AcGePoint2d((ext.minPoint().x + ext.maxPoint().x) / 2, (ext.minPoint().y + ext.maxPoint().y) / 2);
+        m_viewHeight = std::max(h, w * height / width) / usable;
+        if (!(m_viewHeight > 0) || !std::isfinite(m_viewHeight)) m_viewHeight = 1.0;
+    }
+    scene.fitted = true;
+}
+
+Acad::ErrorStatus AcGiRenderer::draw(Scene& scene, Target target, const char* fileName, int width, int height,
+                                     std::vector<uint32_t>* pixels) {
+    if (target != Target::kImage && (!fileName || !*fileName)) return fail(Acad::eInvalidInput, "no file name");
+    cairo_surface_t* surface = target == Target::kSvg
+                                   ? cairo_svg_surface_create(fileName, width, height)
+                                   : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(surface);
+        return fail(target == Target::kSvg ? Acad::eFileAccessErr : Acad::eOutOfMemory, "cannot create the surface");
+    }
+    cairo_t* cr = cairo_create(surface);
+    const double scale = height / m_viewHeight;
+    const double cx = m_center.x, cy = m_center.y, halfW = width / 2.0, halfH = height / 2.0;
+    const auto devX = [&](const AcGePoint3d& p) { return halfW + (p.x - cx) * scale; };
+    const auto devY = [&](const AcGePoint3d& p) { return halfH - (p.y - cy) * scale; };
+
+    const double bg = m_options.blackBackground ? 0.0 : 1.0;
+    cairo_set_source_rgb(cr, bg, bg, bg);
+    cairo_paint(cr);
+    cairo_set_antialias(cr, m_options.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_t* fontOptions = cairo_font_options_create();
+    cairo_font_options_set_antialias(fontOptions, m_options.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_hint_metrics(fontOptions, CAIRO_HINT_METRICS_OFF);
+    cairo_set_font_options(cr, fontOptions);
+    cairo_font_options_destroy(fontOptions);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    Measure measure;
+    const double pixelDeviation = 0.25 / scale;
+
+    // A vertex path: as one path when Cairo can take it, else as clipped segments.
+    const auto path = [&](const std::vector<AcGePoint3d>& pts, bool closed, bool fill) {
+        if (pts.empty()) return;
+        bool safe = true;
+        for (const AcGePoint3d& q : pts)
+            if (!(std::fabs(devX(q)) < kSafe && std::fabs(devY(q)) < kSafe)) safe = false;
+        if (safe) {
+            cairo_move_to(cr, devX(pts[0]), devY(pts[0]));
+            for (size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr, devX(pts[i]), devY(pts[i]));
+            if (pts.size() == 1) cairo_line_to(cr, devX(pts[0]), devY(pts[0]));  // a dot
+            if (closed) cairo_close_path(cr);
+            fill ? cairo_fill(cr) : cairo_stroke(cr);
+            return;
+        }
+        const double lo = -2.0 * std::max(width, height), hi = 3.0 * std::max(width, height);
+        const size_t n = pts.size() + (closed ? 1 : 0);
+        for (size_t i = 1; i < n; ++i) {
+            const AcGePoint3d& a = pts[i - 1];
+            const AcGePoint3d& b = pts[i % pts.size()];
+            double x0 = devX(a), y0 = devY(a), x1 = devX(b), y1 = devY(b);
+            if (!std::isfinite(x0 + y0 + x1 + y1) || !clipSegment(x0, y0, x1, y1, lo, hi)) continue;
+            cairo_move_to(cr, x0, y0);
+            cairo_line_to(cr, x1, y1);
+        }
+        cairo_stroke(cr);
+    };
+    // An infinite line through a point along a direction, or from it (rays).
+    const auto infinite = [&](const AcGePoint3d& base, const AcGePoint3d& through, bool bothWays) {
+        double dx = devX(through) - devX(base), dy = devY(through) - devY(base);
+        const double len = std::hypot(dx, dy);
+        if (!(len > 0) || !std::isfinite(len)) return;
+        dx /= len;
+        dy /= len;
+        const double bx = devX(base), by = devY(base);
+        const double reach = std::hypot(bx - halfW, by - halfH) + 2.0 * (width + height);
+        double x0 = bothWays ? bx - dx * reach : bx, y0 = bothWays ? by - dy * reach : by;
+        double x1 = bx + dx * reach, y1 = by + dy * reach;
+        const double lo = -2.0 * std::max(width, height), hi = 3.0 * std::max(width, height);
+        if (!clipSegment(x0, y0, x1, y1, lo, hi)) return;
+        cairo_move_to(cr, x0, y0);
+        cairo_line_to(cr, x1, y1);
+        cairo_stroke(cr);
+    };
+
+    for (const Scene::Item& item : scene.items) {
+        const AcGiPrimitive& p = *item.primitive;
+        cairo_set_source_rgb(cr, item.rgb.r / 255.0, item.rgb.g / 255.0, item.rgb.b / 255.0);
+        cairo_set_line_width(cr, item.width);
+        const bool fill = p.traits.fillType == kAcGiFillAlways;
+        switch (p.type) {
+        case AcGiPrimitiveType::kPolyline:
+            path(p.points, false, false);
+            break;
+        case AcGiPrimitiveType::kPolygon:
+            path(p.points, true, fill);
+            break;
+        case AcGiPrimitiveType::kCircle:
+        case AcGiPrimitiveType::kArc: {
+            const double r = std::fabs(p.radius) * scale;
+            const double x = devX(p.center), y = devY(p.center);
+            const bool closed = p.type == AcGiPrimitiveType::kCircle || p.arcType != AcGiArcType::kAcGiArcSimple;
+            if (isPlan(p.normal) && r < kSafe && std::fabs(x) < kSafe && std::fabs(y) < kSafe) {
+                if (p.type == AcGiPrimitiveType::kCircle) {
+                    cairo_new_sub_path(cr);
+                    cairo_arc(cr, x, y, r, 0, 2 * std::numbers::pi);
+                } else {
+                    // Device angles run the other way round (Y down).
+                    const double a0 = std::atan2(p.startVector.y, p.startVector.x);
+                    cairo_new_sub_path(cr);
+                    if (p.normal.z > 0) cairo_arc_negative(cr, x, y, r, -a0, -a0 - p.sweep);
+                    else cairo_arc(cr, x, y, r, -a0, -a0 + p.sweep);
+                    if (p.arcType == AcGiArcType::kAcGiArcSector) cairo_line_to(cr, x, y);
+                }
+                if (closed) cairo_close_path(cr);
+                (fill && closed) ? cairo_fill(cr) : cairo_stroke(cr);
+            } else {
+                path(p.flatten(pixelDeviation), false, fill && closed);
+            }
+            break;
+        }
+        case AcGiPrimitiveType::kText: {
+            const std::string text = displayText(p.text);
+            if (text.empty() || !(p.height > 0)) break;
+            const double size = p.height / measure.capHeight() * scale;  // pixels per unit of the face
+            const AcGeVector3d d = p.direction, u = p.upVector();
+            const double t = std::tan(p.oblique);
+            cairo_matrix_t fm;
+            cairo_matrix_init(&fm, d.x * size * p.widthFactor, -d.y * size * p.widthFactor,
+                              -(d.x * t + u.x) * size, (d.y * t + u.y) * size, 0, 0);
+            cairo_matrix_t check = fm;
+            const double det = fm.xx * fm.yy - fm.xy * fm.yx;
+            if (!std::isfinite(det) || std::fabs(det) < 0.25 || cairo_matrix_invert(&check) != CAIRO_STATUS_SUCCESS)
+                break;  // smaller than half a pixel
+            const double x = devX(p.position), y = devY(p.position);
+            if (!(std::fabs(x) < kSafe && std::fabs(y) < kSafe)) break;
+            AcGePoint3d corners[4];
+            textCorners(p, measure.advance(text) * (p.height / measure.capHeight()) * p.widthFactor, corners);
+            double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
+            for (const AcGePoint3d& q : corners) {
+                minX = std::min(minX, devX(q));
+                maxX = std::max(maxX, devX(q));
+                minY = std::min(minY, devY(q));
+                maxY = std::max(maxY, devY(q));
+            }
+            if (maxX < 0 || maxY < 0 || minX > width || minY > height) break;  // off the image
+            cairo_set_font_matrix(cr, &fm);
+            cairo_move_to(cr, x, y);
+            if (std::sqrt(std::fabs(det)) <= kPathTextSize) {
+                cairo_show_text(cr, text.c_str());
+            } else {
+                cairo_text_path(cr, text.c_str());
+                cairo_fill(cr);
+            }
+            cairo_new_path(cr);
+            break;
+        }
+        case AcGiPrimitiveType::kXline:
+        case AcGiPrimitiveType::kRay:
+            if (p.points.size() == 2) infinite(p.points[0], p.points[1], p.type == AcGiPrimitiveType::kXline);
+            break;
+        }
+        ++m_drawn;
+    }
+
+    const cairo_status_t drawStatus = cairo_status(cr);
+    cairo_destroy(cr);
+    cairo_surface_flush(surface);
+    Acad::ErrorStatus es = Acad::eOk;
+    if (drawStatus != CAIRO_STATUS_SUCCESS) {
+        es = fail(Acad::eInvalidInput, std::string("drawing failed: ") + cairo_status_to_string(drawStatus));
+    } else if (target == Target::kPng) {
+        const cairo_status_t st = cairo_surface_write_to_png(surface, fileName);
+        if (st != CAIRO_STATUS_SUCCESS)
+            es = fail(Acad::eFileAccessErr, std::string("cannot write the PNG file: ") + cairo_status_to_string(st));
+    } else if (target == Target::kImage) {
+        const unsigned char* data = cairo_image_surface_get_data(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        pixels->resize(size_t(width) * size_t(height));
+        for (int row = 0; row < height; ++row)
+            std::memcpy(pixels->data() + size_t(row) * size_t(width), data + size_t(row) * size_t(stride),
+                        size_t(width) * sizeof(uint32_t));
+    }
+    cairo_surface_finish(surface);
+    if (es == Acad::eOk && target == Target::kSvg && cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
+        es = fail(Acad::eFileAccessErr, std::string("cannot write the SVG file: ") +
+                                            cairo_status_to_string(cairo_surface_status(surface)));
+    cairo_surface_destroy(surface);
+    return es;
+}
