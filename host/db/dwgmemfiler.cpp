@@ -1,0 +1,384 @@
+#include "db/dwgmemfiler.h"
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include "db/database.h"
+#include "rx/rxclass.h"
+
+ACRX_HOST_DEFINE_MEMBERS(AcDbDwgMemoryFiler, AcDbDwgFiler, "", ACRX_HOST_CONS(AcDbDwgMemoryFiler))
+
+AcDbDwgMemoryFiler::AcDbDwgMemoryFiler(AcDb::FilerType type, AcDbDatabase* db) : m_type(type), m_db(db) {}
+
+AcDbDwgMemoryFiler::AcDbDwgMemoryFiler(const void* bytes, size_t length, AcDb::FilerType type, AcDbDatabase* db)
+    : m_type(type), m_db(db) {
+    if (bytes && length) {
+        const auto* p = static_cast<const Adesk::UInt8*>(bytes);
+        m_data.assign(p, p + length);
+    }
+}
+
+AcDbDwgMemoryFiler::~AcDbDwgMemoryFiler() = default;
+
+void AcDbDwgMemoryFiler::rewind() {
+    m_pos = 0;
+    m_status = Acad::eOk;
+}
+
+void AcDbDwgMemoryFiler::reset() {
+    m_data.clear();
+    m_pos = 0;
+    m_status = Acad::eOk;
+    m_written.clear();
+    m_queue.clear();
+    m_next = 0;
+}
+
+Adesk::UInt8* AcDbDwgMemoryFiler::put(size_t n) {
+    try {
+        if (m_pos + n > m_data.size()) m_data.resize(m_pos + n);
+    } catch (const std::bad_alloc&) {
+        m_status = Acad::eOutOfMemory;
+        return nullptr;
+    } catch (const std::length_error&) {
+        m_status = Acad::eOutOfMemory;
+        return nullptr;
+    }
+    Adesk::UInt8* p = m_data.data() + m_pos;
+    m_pos += n;
+    return p;
+}
+
+const Adesk::UInt8* AcDbDwgMemoryFiler::take(size_t n) {
+    if (m_status != Acad::eOk) return nullptr;
+    if (n > remaining()) {
+        m_status = Acad::eEndOfFile;
+        return nullptr;
+    }
+    const Adesk::UInt8* p = m_data.data() + m_pos;
+    m_pos += n;
+    return p;
+}
+
+namespace {
+template <class U>
+void storeLe(Adesk::UInt8* p, U v) {
+    for (size_t i = 0; i < sizeof(U); ++i) p[i] = static_cast<Adesk::UInt8>(v >> (8 * i));
+}
+template <class U>
+U loadLe(const Adesk::UInt8* p) {
+    U v = 0;
+    for (size_t i = 0; i < sizeof(U); ++i) v = static_cast<U>(v | (static_cast<U>(p[i]) << (8 * i)));
+    return v;
+}
+}  // namespace
+
+// Fixed-size values: unsigned little-endian image of the value's bits.
+#define CADHOST_FILER_SCALAR(NAME, TYPE, UTYPE)                                          \
+    Acad::ErrorStatus AcDbDwgMemoryFiler::write##NAME(TYPE value) {                      \
+        Adesk::UInt8* p = put(sizeof(UTYPE));                                            \
+        if (!p) return m_status;                                                         \
+        storeLe<UTYPE>(p, static_cast<UTYPE>(value));                                    \
+        return Acad::eOk;                                                                \
+    }                                                                                    \
+    Acad::ErrorStatus AcDbDwgMemoryFiler::read##NAME(TYPE* value) {                      \
+        const Adesk::UInt8* p = take(sizeof(UTYPE));                                     \
+        TYPE v = 0;                                                                      \
+        if (p) v = static_cast<TYPE>(loadLe<UTYPE>(p));                                  \
+        if (value) *value = v;                                                           \
+        return p ? Acad::eOk : m_status;                                                 \
+    }
+
+CADHOST_FILER_SCALAR(Int8, Adesk::Int8, uint8_t)
+CADHOST_FILER_SCALAR(UInt8, Adesk::UInt8, uint8_t)
+CADHOST_FILER_SCALAR(Int16, Adesk::Int16, uint16_t)
+CADHOST_FILER_SCALAR(UInt16, Adesk::UInt16, uint16_t)
+CADHOST_FILER_SCALAR(Int32, Adesk::Int32, uint32_t)
+CADHOST_FILER_SCALAR(UInt32, Adesk::UInt32, uint32_t)
+#undef CADHOST_FILER_SCALAR
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::putU64(uint64_t v) {
+    Adesk::UInt8* p = put(8);
+    if (!p) return m_status;
+    storeLe<uint64_t>(p, v);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::getU64(uint64_t* v) {
+    const Adesk::UInt8* p = take(8);
+    *v = p ? loadLe<uint64_t>(p) : 0;
+    return p ? Acad::eOk : m_status;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeBoolean(Adesk::Boolean value) { return writeUInt8(value ? 1 : 0); }
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readBoolean(Adesk::Boolean* value) {
+    Adesk::UInt8 v = 0;
+    Acad::ErrorStatus es = readUInt8(&v);
+    if (value) *value = v ? Adesk::kTrue : Adesk::kFalse;
+    return es;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeBool(bool value) { return writeUInt8(value ? 1 : 0); }
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readBool(bool* value) {
+    Adesk::UInt8 v = 0;
+    Acad::ErrorStatus es = readUInt8(&v);
+    if (value) *value = v != 0;
+    return es;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeDouble(double value) {
+    uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return putU64(bits);
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readDouble(double* value) {
+    uint64_t bits = 0;
+    Acad::ErrorStatus es = getU64(&bits);
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    if (value) *value = v;
+    return es;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writePoint2d(const AcGePoint2d& value) {
+    writeDouble(value.x);
+    return writeDouble(value.y);
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readPoint2d(AcGePoint2d* value) {
+    AcGePoint2d p;
+    readDouble(&p.x);
+    Acad::ErrorStatus es = readDouble(&p.y);
+    if (es != Acad::eOk) p = AcGePoint2d();
+    if (value) *value = p;
+    return es;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writePoint3d(const AcGePoint3d& value) {
+    writeDouble(value.x);
+    writeDouble(value.y);
+    return writeDouble(value.z);
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readPoint3d(AcGePoint3d* value) {
+    AcGePoint3d p;
+    readDouble(&p.x);
+    readDouble(&p.y);
+    Acad::ErrorStatus es = readDouble(&p.z);
+    if (es != Acad::eOk) p = AcGePoint3d();
+    if (value) *value = p;
+    return es;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeVector2d(const AcGeVector2d& value) {
+    writeDouble(value.x);
+    return writeDouble(value.y);
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readVector2d(AcGeVector2d* value) {
+    AcGeVector2d v;
+    readDouble(&v.x);
+    Acad::ErrorStatus es = readDouble(&v.y);
+    if (es != Acad::eOk) v = AcGeVector2d();
+    if (value) *value = v;
+    return es;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeVector3d(const AcGeVector3d& value) {
+    writeDouble(value.x);
+    writeDouble(value.y);
+    return writeDouble(value.z);
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readVector3d(AcGeVector3d* value) {
+    AcGeVector3d v;
+    readDouble(&v.x);
+    readDouble(&v.y);
+    Acad::ErrorStatus es = readDouble(&v.z);
+    if (es != Acad::eOk) v = AcGeVector3d();
+    if (value) *value = v;
+    return es;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeAcDbHandle(const AcDbHandle& value) { return putU64(value.value()); }
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readAcDbHandle(AcDbHandle* value) {
+    uint64_t v = 0;
+    Acad::ErrorStatus es = getU64(&v);
+    if (value) *value = AcDbHandle(v);
+    return es;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeString(const char* value) {
+    size_t n = value ? std::strlen(value) : 0;
+    if (n > UINT32_MAX) return m_status = Acad::eInvalidInput;
+    return writeBinaryChunk(value, static_cast<uint32_t>(n));
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readString(char** value) {
+    if (value) *value = nullptr;
+    Adesk::UInt32 n = 0;
+    if (readUInt32(&n) != Acad::eOk) return m_status;
+    const Adesk::UInt8* p = take(n);
+    if (!p) return m_status;
+    char* s = static_cast<char*>(std::malloc(size_t(n) + 1));
+    if (!s) return m_status = Acad::eOutOfMemory;
+    if (n) std::memcpy(s, p, n);
+    s[n] = '\0';
+    if (value)
+        *value = s;
+    else
+        std::free(s);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeBytes(const void* buffer, uint32_t length) {
+    if (length && !buffer) return m_status = Acad::eInvalidInput;
+    Adesk::UInt8* p = put(length);
+    if (!p) return m_status;
+    if (length) std::memcpy(p, buffer, length);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readBytes(void* buffer, uint32_t length) {
+    const Adesk::UInt8* p = take(length);
+    if (buffer && length) {
+        if (p)
+            std::memcpy(buffer, p, length);
+        else
+            std::memset(buffer, 0, length);
+    }
+    return p ? Acad::eOk : m_status;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeBinaryChunk(const void* buffer, uint32_t length) {
+    if (length && !buffer) return m_status = Acad::eInvalidInput;
+    Adesk::UInt8* p = put(4 + size_t(length));
+    if (!p) return m_status;
+    storeLe<uint32_t>(p, length);
+    if (length) std::memcpy(p + 4, buffer, length);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readBinaryChunk(void** buffer, uint32_t* length) {
+    if (buffer) *buffer = nullptr;
+    if (length) *length = 0;
+    Adesk::UInt32 n = 0;
+    if (readUInt32(&n) != Acad::eOk) return m_status;
+    const Adesk::UInt8* p = take(n);
+    if (!p) return m_status;
+    if (n == 0 || !buffer) {
+        if (length) *length = buffer ? 0 : n;
+        return Acad::eOk;
+    }
+    void* copy = std::malloc(n);
+    if (!copy) return m_status = Acad::eOutOfMemory;
+    std::memcpy(copy, p, n);
+    *buffer = copy;
+    if (length) *length = n;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeId(const AcDbObjectId& given, IdKind kind) {
+    AcDbObjectId id = m_translate ? m_translate(given) : given;
+    if (!id.isNull()) {
+        if (m_type == AcDb::kDeepCloneFiler && kind == kHardOwnership) m_queue.push_back(id);
+        if (m_type == AcDb::kWblockCloneFiler && (kind == kHardOwnership || kind == kHardPointer))
+            m_queue.push_back(id);
+    }
+    Adesk::UInt8* p = put(1);
+    if (!p) return m_status;
+    *p = kind;
+    if (inMemory()) {
+        m_written.insert(id.stub());
+        return putU64(reinterpret_cast<uintptr_t>(id.stub()));
+    }
+    // A drawing file can only refer to objects of its own database.
+    uint64_t handle = 0;
+    if (!id.isNull() && (!m_db || id.database() == m_db)) handle = id.handle().value();
+    return putU64(handle);
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readId(AcDbObjectId* out, IdKind kind) {
+    AcDbObjectId id;
+    if (out) *out = id;
+    const Adesk::UInt8* tag = take(1);
+    if (!tag) return m_status;
+    if (*tag != kind) return m_status = Acad::eFilerError;
+    uint64_t raw = 0;
+    if (getU64(&raw) != Acad::eOk) return m_status;
+    if (raw == 0) return Acad::eOk;
+    if (inMemory()) {
+        auto* stub = reinterpret_cast<AcDbStub*>(static_cast<uintptr_t>(raw));
+        if (!m_written.count(stub)) return m_status = Acad::eFilerError;
+        id = AcDbObjectId(stub);
+    } else {
+        if (!m_db) return m_status = Acad::eNoDatabase;
+        Acad::ErrorStatus es = m_db->getAcDbObjectId(id, true, AcDbHandle(raw));
+        if (es != Acad::eOk) return m_status = es;
+    }
+    if (out) *out = id;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeHardOwnershipId(const AcDbHardOwnershipId& id) { return writeId(id, kHardOwnership); }
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeSoftOwnershipId(const AcDbSoftOwnershipId& id) { return writeId(id, kSoftOwnership); }
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeHardPointerId(const AcDbHardPointerId& id) { return writeId(id, kHardPointer); }
+Acad::ErrorStatus AcDbDwgMemoryFiler::writeSoftPointerId(const AcDbSoftPointerId& id) { return writeId(id, kSoftPointer); }
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readHardOwnershipId(AcDbHardOwnershipId* id) {
+    AcDbObjectId v;
+    Acad::ErrorStatus es = readId(&v, kHardOwnership);
+    if (id) *id = v;
+    return es;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readSoftOwnershipId(AcDbSoftOwnershipId* id) {
+    AcDbObjectId v;
+    Acad::ErrorStatus es = readId(&v, kSoftOwnership);
+    if (id) *id = v;
+    return es;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readHardPointerId(AcDbHardPointerId* id) {
+    AcDbObjectId v;
+    Acad::ErrorStatus es = readId(&v, kHardPointer);
+    if (id) *id = v;
+    return es;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::readSoftPointerId(AcDbSoftPointerId* id) {
+    AcDbObjectId v;
+    Acad::ErrorStatus es = readId(&v, kSoftPointer);
+    if (id) *id = v;
+    return es;
+}
+
+bool AcDbDwgMemoryFiler::getNextOwnedObject(AcDbObjectId& id) {
+    if (m_type != AcDb::kDeepCloneFiler || m_next >= m_queue.size()) return false;
+    id = m_queue[m_next++];
+    return true;
+}
+
+bool AcDbDwgMemoryFiler::getNextHardObject(AcDbObjectId& id) {
+    if (m_type != AcDb::kWblockCloneFiler || m_next >= m_queue.size()) return false;
+    id = m_queue[m_next++];
+    return true;
+}
+
+Acad::ErrorStatus AcDbDwgMemoryFiler::seek(int64_t offset, int method) {
+    int64_t base = 0;
+    if (method == 1)
+        base = static_cast<int64_t>(m_pos);
+    else if (method == 2)
+        base = static_cast<int64_t>(m_data.size());
+    else if (method != 0)
+        return Acad::eInvalidInput;
+    // Overflow-free range check of base + offset against [0, size].
+    const int64_t size = static_cast<int64_t>(m_data.size());
+    if (offset < -base || offset > size - base) return Acad::eInvalidInput;
+    m_pos = static_cast<size_t>(base + offset);
+    return Acad::eOk;
+}
