@@ -112,3 +112,19 @@ TEST(AcArrayTest, EditingKeepsOrder) {
     a.setLogicalLength(0);
     EXPECT_TRUE(a.isEmpty());
 }
+
+#include "ge/acutgeom.h"
+
+TEST(AcutGeometry, AngleAndPolarPoint) {
+    ads_point a = {1, 1, 5}, b = {1, 0, 0};
+    EXPECT_NEAR(acutAngle(a, b), 3 * kPi / 2, 1e-15);
+    EXPECT_EQ(acutAngle(a, a), 0.0);
+    ads_point p;
+    acutPolar(a, kPi / 2, 2.0, p);
+    EXPECT_NEAR(p[X], 1, 1e-15);
+    EXPECT_NEAR(p[Y], 3, 1e-15);
+    EXPECT_EQ(p[Z], 5);  // the base's elevation is kept
+    acutPolar(p, 0.0, 1.0, p);  // result may alias the base
+    EXPECT_NEAR(p[X], 2, 1e-15);
+    EXPECT_NEAR(acutDistance(a, b), std::sqrt(1.0 + 25.0), 1e-12);
+}
