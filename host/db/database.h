@@ -162,6 +162,8 @@ public:
     // Exchanges the drawing's contents (objects, tables, header) with another database; the
     // file readers read into a new database and swap only on success.
     void internalSwapContents(AcDbDatabase& other);
+    // Room for that many objects by handle (readers that know about how many come).
+    void internalReserve(size_t objects);
 
 private:
     std::deque<AcDbStub> m_stubs;

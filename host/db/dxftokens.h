@@ -8,11 +8,7 @@
 #include <string>
 #include <string_view>
 
-#if defined(__GNUC__)
-#define CADHOST_DXF_API __attribute__((visibility("default")))
-#else
-#define CADHOST_DXF_API
-#endif
+#include "rx/export.h"
 
 namespace cadhost::dxf {
 
@@ -20,22 +16,22 @@ enum class ValueKind { String, Double, Int16, Int32, Int64, Bool, Handle, Binary
 
 // Value type of a group code. Codes outside every known range (and 999 comments)
 // are String, which keeps their value intact.
-CADHOST_DXF_API ValueKind kindOfGroupCode(int code);
+CADHOST_API ValueKind kindOfGroupCode(int code);
 
 // Strict conversions of a value. Surrounding blanks are ignored; anything else
 // that is not part of the number makes the conversion fail.
-CADHOST_DXF_API std::optional<double> parseDouble(std::string_view text);
-CADHOST_DXF_API std::optional<std::int32_t> parseInt(std::string_view text);
-CADHOST_DXF_API std::optional<std::int64_t> parseInt64(std::string_view text);
-CADHOST_DXF_API std::optional<bool> parseBool(std::string_view text);      // "0" or "1"
-CADHOST_DXF_API std::optional<std::uint64_t> parseHandle(std::string_view text);  // hex
+CADHOST_API std::optional<double> parseDouble(std::string_view text);
+CADHOST_API std::optional<std::int32_t> parseInt(std::string_view text);
+CADHOST_API std::optional<std::int64_t> parseInt64(std::string_view text);
+CADHOST_API std::optional<bool> parseBool(std::string_view text);      // "0" or "1"
+CADHOST_API std::optional<std::uint64_t> parseHandle(std::string_view text);  // hex
 
 // Blanks (space, tab) removed from both ends.
-CADHOST_DXF_API std::string_view trimBlanks(std::string_view text);
+CADHOST_API std::string_view trimBlanks(std::string_view text);
 
 // Caret escapes of control characters as DXF text stores them: "^J" is a line feed,
 // "^ " a caret. An unknown sequence is kept as it is.
-CADHOST_DXF_API std::string decodeCaret(std::string_view text);
+CADHOST_API std::string decodeCaret(std::string_view text);
 
 struct Token {
     int code = 0;
@@ -57,7 +53,7 @@ struct Token {
 
 // Reads groups from an ASCII DXF held in memory. Token values point into the
 // buffer: they stay valid while the buffer (or the reader owning it) lives.
-class CADHOST_DXF_API TokenReader {
+class CADHOST_API TokenReader {
 public:
     // Views the data; the caller keeps it alive (an lvalue string is viewed, not copied).
     explicit TokenReader(std::string_view data);
@@ -94,7 +90,7 @@ private:
 
 // Appends groups to a string as AutoCAD lays them out: the code right-aligned in
 // three columns on its own line, the value on the next, "\n" line ends.
-class CADHOST_DXF_API TokenWriter {
+class CADHOST_API TokenWriter {
 public:
     TokenWriter() = default;                                  // writes to its own string
     explicit TokenWriter(std::string& out) : external_(&out) {}  // appends to out

@@ -1,0 +1,183 @@
+#include "db/dxffile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <unordered_map>
+#include "rx/rxclass.h"
+
+namespace cadhost::dxf {
+
+namespace {
+
+// Header variables of AC1018 files whose code is not the one their type suggests
+// (ints 70, reals 40, texts 1, points 10/20/30).
+const std::unordered_map<std::string_view, HeaderVarCode>& headerCodes() {
+    static const std::unordered_map<std::string_view, HeaderVarCode> codes = [] {
+        std::unordered_map<std::string_view, HeaderVarCode> m;
+        for (const char* n : {"LIMMIN", "LIMMAX", "PLIMMIN", "PLIMMAX", "VIEWCTR"}) m[n] = {10, 2};
+        for (const char* n : {"INSBASE", "EXTMIN", "EXTMAX", "UCSORG", "UCSXDIR", "UCSYDIR", "PUCSORG",
+                              "PUCSXDIR", "PUCSYDIR", "PINSBASE", "PEXTMIN", "PEXTMAX", "UCSORGTOP",
+                              "UCSORGBOTTOM", "UCSORGLEFT", "UCSORGRIGHT", "UCSORGFRONT", "UCSORGBACK",
+                              "PUCSORGTOP", "PUCSORGBOTTOM", "PUCSORGLEFT", "PUCSORGRIGHT",
+                              "PUCSORGFRONT", "PUCSORGBACK"})
+            m[n] = {10, 3};
+        m["CLAYER"] = {8, 0};
+        m["CELTYPE"] = {6, 0};
+        m["TEXTSTYLE"] = {7, 0};
+        for (const char* n : {"DIMSTYLE", "UCSNAME", "PUCSNAME", "CMLSTYLE", "UCSBASE", "PUCSBASE",
+                              "UCSORTHOREF", "PUCSORTHOREF", "FINGERPRINTGUID", "VERSIONGUID"})
+            m[n] = {2, 0};
+        m["DWGCODEPAGE"] = {3, 0};
+        m["HANDSEED"] = {5, 0};
+        m["CECOLOR"] = {62, 0};
+        m["ANGBASE"] = {50, 0};
+        for (const char* n : {"CELWEIGHT", "DIMLWD", "DIMLWE"}) m[n] = {370, 0};
+        m["CEPSNTYPE"] = {380, 0};
+        m["DIMTXSTY"] = {340, 0};
+        m["CEPSNID"] = {390, 0};
+        for (const char* n : {"ENDCAPS", "JOINSTYLE", "DIMASSOC", "HALOGAP", "OBSLTYPE", "INDEXCTL",
+                              "SORTENTS", "HIDETEXT", "DWFFRAME", "DGNFRAME", "DIMFIT", "SHADEDGE",
+                              "CSHADOW", "INTERFERECOLOR"})
+            m[n] = {280, 0};
+        for (const char* n : {"XEDIT", "PSTYLEMODE", "EXTNAMES", "LWDISPLAY", "XCLIPFRAME",
+                              "INTERSECTIONDISPLAY", "DIMTALN"})
+            m[n] = {290, 0};
+        m["REQUIREDVERSIONS"] = {160, 0};
+        for (const char* n : {"MENU", "DIMPOST", "DIMAPOST", "DIMBLK", "DIMBLK1", "DIMBLK2", "DIMLDRBLK",
+                              "PROJECTNAME", "HYPERLINKBASE", "STYLESHEET", "ACADVER"})
+            m[n] = {1, 0};
+        return m;
+    }();
+    return codes;
+}
+
+}  // namespace
+
+HeaderVarCode headerVarCode(const std::string& name, const AcDbHeaderValue& value) {
+    auto it = headerCodes().find(name);
+    if (it != headerCodes().end()) {
+        // A point variable holding a point, a text variable holding text: keep the table's code.
+        bool isPoint = std::holds_alternative<AcGePoint3d>(value);
+        if ((it->second.dims != 0) == isPoint) return it->second;
+    }
+    if (std::holds_alternative<int>(value)) return {70, 0};
+    if (std::holds_alternative<double>(value)) return {40, 0};
+    if (std::holds_alternative<std::string>(value)) return {1, 0};
+    return {10, 3};
+}
+
+namespace {
+constexpr const char* kTextCodes = "1 7 10 11 39 40 41 50 51 71 72 210";
+const R12Layout kLayouts[] = {
+    {"ARC", {"AcDbCircle", "AcDbArc", nullptr}, "10 39 40 210", nullptr},
+    {"TEXT", {"AcDbText", "AcDbText", nullptr}, kTextCodes, nullptr},
+    {"ATTDEF", {"AcDbText", "AcDbAttributeDefinition", nullptr}, kTextCodes, nullptr},
+    {"ATTRIB", {"AcDbText", "AcDbAttribute", nullptr}, kTextCodes, nullptr},
+    {"VERTEX", {"AcDbVertex", "AcDb2dVertex", nullptr}, "", nullptr},
+    {"SOLID", {"AcDbTrace", nullptr}, nullptr, nullptr},
+    {"TRACE", {"AcDbTrace", nullptr}, nullptr, nullptr},
+    {"SHAPE", {"AcDbShape", nullptr}, nullptr, nullptr},
+    {"POLYLINE", {"AcDb2dPolyline", nullptr}, nullptr, nullptr},
+    {"DIMENSION", {"AcDbDimension", nullptr}, nullptr, nullptr},
+    {"VIEWPORT", {"AcDbViewport", nullptr}, nullptr, nullptr},
+    {"3DFACE", {"AcDbFace", nullptr}, nullptr, nullptr},
+};
+}  // namespace
+
+const R12Layout* r12Layout(std::string_view dxfName) {
+    for (const R12Layout& l : kLayouts)
+        if (dxfName == l.dxfName) return &l;
+    return nullptr;
+}
+
+bool isCommonEntityCode(int code) {
+    switch (code) {
+    case 6: case 8: case 48: case 60: case 62: case 67: case 284: case 347: case 370: case 390:
+    case 410: case 420: case 430: case 440:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::string dxfNameOf(const AcDbObject* object) {
+    for (const AcRxClass* cls = object ? object->isA() : nullptr; cls; cls = cls->myParent())
+        if (*cls->dxfName()) return cls->dxfName();
+    return {};
+}
+
+Acad::ErrorStatus readWholeFile(const char* path, std::string& data, std::string& error) {
+    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        int e = errno;
+        error = std::string(path) + ": " + std::strerror(e);
+        return e == ENOENT ? Acad::eFileNotFound : Acad::eFileAccessErr;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = std::string(path) + ": not a regular file";
+        ::close(fd);
+        return Acad::eFileAccessErr;
+    }
+    data.clear();
+    data.resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < data.size()) {
+        ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(fd);
+    if (done != data.size()) {
+        error = std::string(path) + ": read failed";
+        return Acad::eFileAccessErr;
+    }
+    return Acad::eOk;
+}
+
+// The text goes to a new file beside the target, which replaces the target only when all
+// of it is on disk.
+Acad::ErrorStatus writeFileAtomically(const char* path, std::initializer_list<std::string_view> parts, std::string& error) {
+    static std::atomic<unsigned> counter{0};
+    std::string tmp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        tmp = std::string(path) + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
+        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) break;
+    }
+    if (fd < 0) {
+        error = std::string(path) + ": cannot create a file there: " + std::strerror(errno);
+        return Acad::eFileAccessErr;
+    }
+    struct stat st {};
+    if (::stat(path, &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
+    bool ok = true;
+    for (std::string_view data : parts) {
+        size_t done = 0;
+        while (ok && done < data.size()) {
+            ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) ok = false;
+            else done += static_cast<size_t>(n);
+        }
+    }
+    int e = ok ? 0 : errno;
+    if (ok && ::fsync(fd) != 0) ok = false, e = errno;
+    if (::close(fd) != 0 && ok) ok = false, e = errno;
+    if (ok && ::rename(tmp.c_str(), path) != 0) ok = false, e = errno;
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        error = std::string(path) + ": write failed: " + std::strerror(e ? e : EIO);
+        return Acad::eFileSystemErr;
+    }
+    return Acad::eOk;
+}
+
+}  // namespace cadhost::dxf

@@ -1,0 +1,40 @@
+// DXF drawing files: the parts the reader and the writer share.
+#pragma once
+#include <string>
+#include <initializer_list>
+#include <string_view>
+#include "db/database.h"
+
+namespace cadhost::dxf {
+
+// Group code of a header variable in AC1018 files; dims is 2 or 3 for points, 0 otherwise.
+struct HeaderVarCode {
+    int code;
+    int dims;
+};
+// Known variables answer their code; others get one by the value's type.
+HeaderVarCode headerVarCode(const std::string& name, const AcDbHeaderValue& value);
+
+// Native entity kinds whose DXF parts the R12 reader splits into subclass parts:
+// the subclass markers in order and, for each but the last, the group codes it holds.
+struct R12Layout {
+    const char* dxfName;
+    const char* markers[4];       // after AcDbEntity; null-terminated
+    const char* codesOfFirst;     // space-separated group codes of every marker but the last,
+    const char* codesOfSecond;    //   for layouts with more than two parts
+};
+const R12Layout* r12Layout(std::string_view dxfName);
+// Codes of the common entity part (layer, linetype, colour, ...).
+bool isCommonEntityCode(int code);
+
+// The DXF name an object is written under (its class's, or the first ancestor's that has one).
+std::string dxfNameOf(const AcDbObject* object);
+
+// Whole-file I/O: the file's bytes, and a replace-on-success write.
+Acad::ErrorStatus readWholeFile(const char* path, std::string& data, std::string& error);
+Acad::ErrorStatus writeFileAtomically(const char* path, std::initializer_list<std::string_view> parts, std::string& error);
+inline Acad::ErrorStatus writeFileAtomically(const char* path, std::string_view data, std::string& error) {
+    return writeFileAtomically(path, {data}, error);
+}
+
+}  // namespace cadhost::dxf

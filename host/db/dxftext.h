@@ -1,0 +1,37 @@
+// Text encodings of DXF string values: \U+XXXX escapes and the Windows-1252 code page of
+// files before AC1021.
+#pragma once
+#include <string>
+#include <string_view>
+#include "rx/export.h"
+
+namespace cadhost::dxf {
+
+inline int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+// A value holding bytes beyond ASCII, '^' escapes or backslashes needs decodeText.
+inline bool needsDecoding(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '^' || c == '\\') return true;
+    return false;
+}
+
+inline bool hasNonAscii(std::string_view text) {
+    for (char c : text)
+        if (static_cast<unsigned char>(c) >= 0x80) return true;
+    return false;
+}
+
+// File text to UTF-8: caret escapes, code page bytes (when cp1252 and the text is not
+// valid UTF-8) and \U+XXXX escapes.
+CADHOST_API void decodeText(std::string_view text, bool cp1252, std::string& out);
+// UTF-8 to ASCII with \U+XXXX escapes; bytes that are not UTF-8 are taken as Windows-1252.
+CADHOST_API void escapeUnicode(std::string_view text, std::string& out);
+CADHOST_API void appendUtf8(std::string& out, char32_t cp);
+
+}  // namespace cadhost::dxf
