@@ -1,0 +1,40 @@
+#!/bin/sh
+# Builds the libFuzzer targets with clang: the host library once (sanitized, through CMake),
+# then each target with the module sources it exercises compiled in, instrumented.
+#
+#   tests/fuzz_sources/build.sh [target...]     (default: every *_fuzz.cpp here)
+#   out/fuzz/interpreter_fuzz -max_len=512 -timeout=10 out/fuzz/corpus/interpreter
+set -eu
+
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+OUT=${OUT:-$ROOT/out/fuzz}
+JOBS=${JOBS:-8}
+
+cmake -S "$ROOT" -B "$OUT/host" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCADHOST_SANITIZE=ON -DCADHOST_TESTS=OFF >/dev/null
+cmake --build "$OUT/host" --target cadhost -j"$JOBS" >/dev/null
+LIB="$OUT/host/bin"
+
+FLAGS="-std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+    -I$ROOT/host -I$ROOT/TamselDbx -DCADHOST_R16 -DZEFT_AUTOMATION -Wall -Wextra"
+
+# Module sources for the targets that need the object enabler.
+module_objects() {
+    mkdir -p "$OUT/module"
+    ls "$ROOT"/TamselDbx/*.cpp | xargs -P "$JOBS" -I{} sh -c \
+        'clang++ '"$FLAGS"' -fsanitize=fuzzer-no-link -c "{}" -o "'"$OUT"'/module/$(basename "{}" .cpp).o"'
+    ls "$OUT"/module/*.o
+}
+
+targets=${*:-$(cd "$ROOT/tests/fuzz_sources" && ls *_fuzz.cpp | sed 's/\.cpp$//')}
+for target in $targets; do
+    extra=""
+    case "$target" in
+    interpreter_fuzz) extra=$(module_objects) ;;
+    esac
+    # shellcheck disable=SC2086
+    clang++ $FLAGS "$ROOT/tests/fuzz_sources/$target.cpp" $extra -L"$LIB" -lcadhost \
+        -Wl,-rpath,"$LIB" -o "$OUT/$target"
+    mkdir -p "$OUT/corpus/${target%_fuzz}"
+    echo "$OUT/$target"
+done
