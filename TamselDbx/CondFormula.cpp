@@ -329,7 +329,7 @@ Acad::ErrorStatus CCondFormula::dxfInFields(AcDbDxfFiler* filer) {
     for (int n = 0; n < count; ++n) {
         auto token = std::make_unique<CFormulaObject>();
         if (dxfReadGroup(filer, 70, &rb) != Acad::eOk) return filer->filerStatus();
-        token->value = dxfGroupReal(rb);
+        token->value = dxfGroupReal(filer, rb);
         if (dxfReadGroup(filer, 73, &rb) != Acad::eOk) return filer->filerStatus();
         token->type = static_cast<int16_t>(dxfGroupInt(rb));
         if (token->type == 7) {

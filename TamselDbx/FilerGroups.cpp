@@ -53,6 +53,28 @@ double dxfGroupReal(const resbuf& item) {
     }
 }
 
+double dxfGroupReal(AcDbDxfFiler* filer, const resbuf& item) {
+    double value = 0.0;
+    if (kindOfGroupCode(item.restype) != ValueKind::Double && filer && filer->lastItemAsReal(value))
+        return value;
+    return dxfGroupReal(item);
+}
+
+AcGePoint3d dxfPointUnderIntegerCode(AcDbDxfFiler* filer, const resbuf& item) {
+    if (kindOfGroupCode(item.restype) == ValueKind::Double) return dxfGroupPoint(item);
+    AcGePoint3d p(dxfGroupReal(filer, item), 0.0, 0.0);
+    for (int axis = 1; axis < 3; ++axis) {
+        resbuf next;
+        if (filer->readItem(&next) != Acad::eOk) break;
+        if (next.restype != item.restype + 10 * axis) {
+            filer->pushBackItem();
+            break;
+        }
+        p[axis] = dxfGroupReal(filer, next);
+    }
+    return p;
+}
+
 CString dxfGroupText(const resbuf& item) {
     if (kindOfGroupCode(item.restype) != ValueKind::String) return CString();
     return CString(item.resval.rstring);

@@ -15,6 +15,11 @@ ZEFT_API Acad::ErrorStatus dxfReadGroup(AcDbDxfFiler* filer, int groupCode, resb
 // Values of a group read by the filer, whatever kind its code delivers.
 ZEFT_API int dxfGroupInt(const resbuf& item);
 ZEFT_API double dxfGroupReal(const resbuf& item);
+// The item just read from the filer as a real, also when a real was filed under an integer code.
+ZEFT_API double dxfGroupReal(AcDbDxfFiler* filer, const resbuf& item);
+// A point filed under an integer code: x under the item's code, y and z under code+10 and
+// code+20 when they follow.
+ZEFT_API AcGePoint3d dxfPointUnderIntegerCode(AcDbDxfFiler* filer, const resbuf& item);
 ZEFT_API CString dxfGroupText(const resbuf& item);
 ZEFT_API AcGePoint3d dxfGroupPoint(const resbuf& item);
 // An id group written as the 32-bit in-memory form; null when the database does not know it.

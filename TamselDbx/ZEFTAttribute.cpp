@@ -24,26 +24,6 @@ AcDbDatabase* workingDatabase() {
 // (70 fieldLength, 75 and 76 the conditional points). The host's readers deliver such a group
 // as an integer; the memory filer still holds the value as written, any other filer gives the
 // integer part only.
-AcGePoint3d dxfRealsUnderIntegerCode(AcDbDxfFiler* filer, const resbuf& item) {
-    using cadhost::dxf::ValueKind;
-    if (cadhost::dxf::kindOfGroupCode(item.restype) == ValueKind::Double) {
-        if (AcDbDxfFilerBase::isPointCode(item.restype))
-            return AcGePoint3d(item.resval.rpoint[0], item.resval.rpoint[1], item.resval.rpoint[2]);
-        return AcGePoint3d(item.resval.rreal, 0.0, 0.0);
-    }
-    if (auto* memory = dynamic_cast<AcDbDxfMemoryFiler*>(filer)) {
-        const size_t cursor = memory->cursor();
-        if (cursor > 0 && cursor <= memory->groups().size()) {
-            const AcDbDxfGroup& group = memory->groups()[cursor - 1];
-            if (group.code == item.restype &&
-                (group.type == AcDbDxfGroup::kReal || group.type == AcDbDxfGroup::kPoint2d ||
-                 group.type == AcDbDxfGroup::kPoint3d))
-                return AcGePoint3d(group.xyz[0], group.xyz[1], group.xyz[2]);
-        }
-    }
-    return AcGePoint3d(dxfGroupInt(item), 0.0, 0.0);
-}
-
 Acad::ErrorStatus dxfReadVersion(AcDbDxfFiler* filer, Adesk::UInt16& version) {
     resbuf rb;
     if (filer->readItem(&rb) == Acad::eOk) {
@@ -488,7 +468,7 @@ Acad::ErrorStatus ZEFTAttribute::dxfInFields(AcDbDxfFiler* filer) {
 
     resbuf rb;
     if (dxfReadGroup(filer, 70, &rb) != Acad::eOk) return filer->filerStatus();
-    m_fieldLength = dxfRealsUnderIntegerCode(filer, rb).x;
+    m_fieldLength = dxfGroupReal(filer, rb);
     if (dxfReadGroup(filer, 72, &rb) != Acad::eOk) return filer->filerStatus();
     m_constant = dxfGroupInt(rb);
     if (dxfReadGroup(filer, 71, &rb) != Acad::eOk) return filer->filerStatus();
@@ -505,9 +485,9 @@ Acad::ErrorStatus ZEFTAttribute::dxfInFields(AcDbDxfFiler* filer) {
     m_hasConditionalPoints = dxfGroupInt(rb) ? 1 : 0;
     if (m_hasConditionalPoints) {
         if (dxfReadGroup(filer, 75, &rb) != Acad::eOk) return filer->filerStatus();
-        m_conditionalPoint1 = dxfRealsUnderIntegerCode(filer, rb);
+        m_conditionalPoint1 = dxfPointUnderIntegerCode(filer, rb);
         if (dxfReadGroup(filer, 76, &rb) != Acad::eOk) return filer->filerStatus();
-        m_conditionalPoint2 = dxfRealsUnderIntegerCode(filer, rb);
+        m_conditionalPoint2 = dxfPointUnderIntegerCode(filer, rb);
     }
     if (dxfReadGroup(filer, 77, &rb) != Acad::eOk) return filer->filerStatus();
     const int count = static_cast<Adesk::UInt16>(dxfGroupInt(rb));

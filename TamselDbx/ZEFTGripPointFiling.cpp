@@ -410,14 +410,14 @@ Acad::ErrorStatus ZEFTGripPoint::dxfInFields(AcDbDxfFiler* filer) {
             smartGripData.append(setting);  // owned from here on
             CSmartGripData& kept = smartGripData.last();
             if (dxfReadGroup(filer, kSettingMinimum, &rb) != Acad::eOk) return filer->filerStatus();
-            kept.minimum = dxfGroupReal(rb);
+            kept.minimum = dxfGroupReal(filer, rb);
             if (dxfReadGroup(filer, kSettingMaximum, &rb) != Acad::eOk) return filer->filerStatus();
-            kept.maximum = dxfGroupReal(rb);
+            kept.maximum = dxfGroupReal(filer, rb);
             if (dxfReadGroup(filer, kSettingValueCount, &rb) != Acad::eOk) return filer->filerStatus();
             const int values = static_cast<Adesk::UInt16>(dxfGroupInt(rb));
             for (int v = 0; v < values; ++v) {
                 if (dxfReadGroup(filer, kSettingValue, &rb) != Acad::eOk) return filer->filerStatus();
-                kept.values.append(dxfGroupReal(rb));
+                kept.values.append(dxfGroupReal(filer, rb));
             }
         }
     }

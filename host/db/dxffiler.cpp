@@ -90,8 +90,11 @@ Acad::ErrorStatus AcDbDxfFilerBase::readItem(resbuf* item) {
         ValueKind kind = kindOfGroupCode(rb.restype);
         if (kind == ValueKind::String) rb.resval.rstring = keepString(u.text);
         if (kind == ValueKind::Binary) rb.resval.rbinary.buf = keepString(u.text);
+        m_fetchedReal = u.real;
+        m_fetchedRealValid = u.realValid;
         m_unread.pop_back();
     } else {
+        m_fetchedRealValid = false;
         es = fetchItem(rb);
     }
     if (es != Acad::eOk) {
@@ -99,6 +102,8 @@ Acad::ErrorStatus AcDbDxfFilerBase::readItem(resbuf* item) {
         item->restype = -1;
         return es;
     }
+    m_lastReal = m_fetchedReal;
+    m_lastRealValid = m_fetchedRealValid;
     m_last = rb;
     m_haveLast = true;
     *item = rb;
@@ -116,10 +121,39 @@ void AcDbDxfFilerBase::unreadItem(const resbuf& item) {
     };
     if (m_pushedBack) {
         keep(m_last);
+        m_unread.back().real = m_lastReal;
+        m_unread.back().realValid = m_lastRealValid;
         m_pushedBack = false;
     }
     keep(item);
+    if (m_haveLast && &item != &m_last && item.restype == m_last.restype &&
+        std::memcmp(&item.resval, &m_last.resval, sizeof item.resval) == 0) {
+        m_unread.back().real = m_lastReal;
+        m_unread.back().realValid = m_lastRealValid;
+    }
     m_haveLast = false;
+}
+
+bool AcDbDxfFilerBase::lastItemAsReal(double& value) const {
+    if (!m_haveLast) return false;
+    if (m_lastRealValid) {
+        value = m_lastReal;
+        return true;
+    }
+    switch (kindOfGroupCode(m_last.restype)) {
+    case ValueKind::Double:
+        value = isPointCode(m_last.restype) ? m_last.resval.rpoint[0] : m_last.resval.rreal;
+        return true;
+    case ValueKind::Int16:
+    case ValueKind::Bool:
+        value = m_last.resval.rint;
+        return true;
+    case ValueKind::Int32:
+        value = m_last.resval.rlong;
+        return true;
+    default:
+        return false;
+    }
 }
 
 Acad::ErrorStatus AcDbDxfFilerBase::pushBackItem() {
@@ -437,7 +471,16 @@ Acad::ErrorStatus AcDbDxfInFiler::fetchItem(resbuf& item) {
     }
     case ValueKind::Int16: {
         auto v = t.toInt();
-        if (!v || *v < -32768 || *v > 65535) return badValue(t, "a 16-bit integer");
+        if (!v) {
+            // A real under a 16-bit code (records of some classes file reals there): the item
+            // holds its integer part, lastItemAsReal the exact value.
+            auto d = t.toDouble();
+            if (!d || *d < -32768.0 || *d >= 65536.0) return badValue(t, "a 16-bit integer");
+            item.resval.rint = static_cast<short>(static_cast<int>(*d));
+            noteFetchedReal(*d);
+            break;
+        }
+        if (*v < -32768 || *v > 65535) return badValue(t, "a 16-bit integer");
         item.resval.rint = static_cast<short>(*v);
         break;
     }
@@ -449,7 +492,15 @@ Acad::ErrorStatus AcDbDxfInFiler::fetchItem(resbuf& item) {
     }
     case ValueKind::Int32: {
         auto v = t.toInt64();
-        if (!v || *v < INT32_MIN || *v > UINT32_MAX) return badValue(t, "a 32-bit integer");
+        if (!v) {
+            // A real under a 32-bit code, as for 16-bit codes above.
+            auto d = t.toDouble();
+            if (!d || *d <= -2147483649.0 || *d >= 4294967296.0) return badValue(t, "a 32-bit integer");
+            item.resval.rlong = static_cast<int32_t>(static_cast<int64_t>(*d));
+            noteFetchedReal(*d);
+            break;
+        }
+        if (*v < INT32_MIN || *v > UINT32_MAX) return badValue(t, "a 32-bit integer");
         item.resval.rlong = static_cast<int32_t>(static_cast<uint32_t>(*v));
         break;
     }

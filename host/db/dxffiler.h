@@ -34,6 +34,7 @@ public:
     bool atSubclassData(const char* subclassName) override;
     bool atExtendedData() override;
     bool atEndOfObject() override;
+    bool lastItemAsReal(double& value) const override;
     // Group code of the next item, or -1 at the end of the data (or after an error).
     int peekCode();
     // Puts an item read before back in front of what comes next (before a pushed-back item),
@@ -87,6 +88,9 @@ protected:
     // Fills a handle item: {handle, database}, the id made to exist in the database.
     void setHandleItem(resbuf& item, uint64_t handle, AcDbDatabase* db);
     Acad::ErrorStatus writeFailed(int code, const char* what);
+    // Records the exact real behind an integer-coded item being fetched (a real filed under an
+    // integer code reads as its integer part plus this value).
+    void noteFetchedReal(double value) { m_fetchedReal = value; m_fetchedRealValid = true; }
 
 private:
     Acad::ErrorStatus vsetError(Acad::ErrorStatus status, const char* format, va_list args);
@@ -96,6 +100,10 @@ private:
     Acad::ErrorStatus m_status = Acad::eOk;
     std::string m_message;
     resbuf m_last{};
+    double m_lastReal = 0.0;
+    bool m_lastRealValid = false;
+    double m_fetchedReal = 0.0;
+    bool m_fetchedRealValid = false;
     bool m_haveLast = false;
     bool m_pushedBack = false;
     int m_buffer = 0;
@@ -103,6 +111,8 @@ private:
     struct Unread {
         resbuf item;
         std::string text;  // string or binary value
+        double real = 0.0;
+        bool realValid = false;
     };
     std::vector<Unread> m_unread;  // delivered from the back
 };

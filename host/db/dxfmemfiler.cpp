@@ -45,6 +45,17 @@ void AcDbDxfMemoryFiler::putDouble(int code, double value, int) {
 }
 
 void AcDbDxfMemoryFiler::putPoint(int code, const double* xyz, int dims, int) {
+    if (!isPointCode(code)) {
+        // A point under a code that is no point code is spread over code, code+10, code+20,
+        // exactly as the file filer writes it, so readers see the same items either way.
+        for (int i = 0; i < dims; ++i) {
+            AcDbDxfGroup& c = m_groups.emplace_back();
+            c.code = code + 10 * i;
+            c.type = AcDbDxfGroup::kReal;
+            c.xyz[0] = xyz[i];
+        }
+        return;
+    }
     AcDbDxfGroup& g = m_groups.emplace_back();
     g.code = code;
     g.type = dims == 2 ? AcDbDxfGroup::kPoint2d : AcDbDxfGroup::kPoint3d;
@@ -136,9 +147,11 @@ Acad::ErrorStatus AcDbDxfMemoryFiler::fetchItem(resbuf& item) {
     case ValueKind::Int16:
     case ValueKind::Bool:
         item.resval.rint = static_cast<short>(integerOf(g));
+        if (g.type == AcDbDxfGroup::kReal) noteFetchedReal(g.xyz[0]);
         break;
     case ValueKind::Int32:
         item.resval.rlong = static_cast<int32_t>(integerOf(g));
+        if (g.type == AcDbDxfGroup::kReal) noteFetchedReal(g.xyz[0]);
         break;
     case ValueKind::Int64:
         item.resval.rlname[0] = integerOf(g);

@@ -102,6 +102,9 @@ public:
     virtual bool atExtendedData() = 0;
     virtual bool atEndOfObject() = 0;
     virtual bool atEmbeddedObjectStart() { return false; }
+    // The value of the item read last as a real, whatever its group code's kind: records may
+    // file reals under integer codes. False when that item has no number.
+    virtual bool lastItemAsReal(double& value) const { (void)value; return false; }
 
     // Writing.
     virtual Acad::ErrorStatus writeItem(const resbuf& item) = 0;

@@ -69,7 +69,8 @@ TEST(DxfInFiler, BadValuesGiveTheLineAndWhatWasExpected) {
         const char* message;
     } cases[] = {
         {"  8\nA\n 40\nabc\n", "line 3: group 40: expected a number, found 'abc'"},
-        {" 70\n1.5\n", "line 1: group 70: expected a 16-bit integer"},
+        {" 70\n1.5x\n", "line 1: group 70: expected a 16-bit integer"},
+        {" 70\n70000.5\n", "line 1: group 70: expected a 16-bit integer"},
         {" 10\n1\n 20\nx\n", "line 3: group 20: expected a coordinate"},
         {"310\nABC\n", "expected hexadecimal bytes"},
         {"  8\nA\nxyz\n0\n", "line 3: group code is not an integer"},

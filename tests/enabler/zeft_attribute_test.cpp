@@ -330,9 +330,10 @@ TEST_F(ZeftAttribute, DxfRecord) {
     AcDbDxfMemoryFiler f;
     ASSERT_EQ(a.dxfOutFields(&f), Acad::eOk);
     std::vector<int> codes = ownCodes(f, "ZEFTAttribute");
-    ASSERT_GE(codes.size(), 11u);
-    EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 11),
-              (std::vector<int>{70, 70, 72, 71, 74, 73, 2, 71, 75, 76, 77}));
+    // Points under integer codes are spread over code, code+10 and code+20 as in a file.
+    ASSERT_GE(codes.size(), 15u);
+    EXPECT_EQ(std::vector<int>(codes.begin(), codes.begin() + 15),
+              (std::vector<int>{70, 70, 72, 71, 74, 73, 2, 71, 75, 85, 95, 76, 86, 96, 77}));
     EXPECT_EQ(std::vector<int>(codes.end() - 2, codes.end()), (std::vector<int>{330, 3}));
 
     f.rewind();
@@ -345,4 +346,27 @@ TEST_F(ZeftAttribute, DxfRecord) {
     plain.dxfOutFields(&g);
     codes = ownCodes(g, "ZEFTAttribute");
     EXPECT_EQ(std::vector<int>(codes.begin() + 7, codes.begin() + 9), (std::vector<int>{71, 77}));
+}
+
+// Through DXF text: reals filed under integer codes (field length, conditional points, token
+// values) must come back exactly, not as integers or as a read error.
+TEST_F(ZeftAttribute, DxfTextKeepsRealsUnderIntegerCodes) {
+    ZEFTAttribute a;
+    fill(a);
+    CCondFormula* fractional = statement("(<", 2, 1, "c");
+    fractional->tokens.GetAt(fractional->tokens.FindIndex(2))->value = 2.5;
+    a.AddFormula(fractional);
+    cadhost::dxf::TokenWriter writer;
+    AcDbDxfOutFiler out(writer, nullptr);
+    ASSERT_EQ(a.dxfOutFields(&out), Acad::eOk);
+    cadhost::dxf::TokenReader reader(writer.str());
+    AcDbDxfInFiler in(reader, nullptr);
+    ZEFTAttribute r;
+    ASSERT_EQ(r.dxfInFields(&in), Acad::eOk) << in.errorMessage();
+    expectSame(r, a);
+    EXPECT_EQ(r.fieldLength(), 12.5);
+    EXPECT_EQ(cp(r, 1), AcGePoint3d(1.25, 2, 3));
+    const CCondFormula* back = r.GetFormula(r.FormulaCount() - 1);
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->tokens.GetAt(back->tokens.FindIndex(2))->value, 2.5);
 }
