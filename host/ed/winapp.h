@@ -1,0 +1,40 @@
+#pragma once
+// Stand-ins for the host application's windows and application object.
+#include "rx/export.h"
+#include "ui/cstring.h"
+
+typedef unsigned int UINT;
+class CWnd;
+
+// The host's application object; its profile is the host's profile (ed/profile.h).
+class CADHOST_API CWinApp {
+public:
+    UINT GetProfileInt(LPCTSTR section, LPCTSTR entry, int defaultValue);
+    BOOL WriteProfileInt(LPCTSTR section, LPCTSTR entry, int value);
+    CString GetProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR defaultValue = nullptr);
+    // A null value removes the entry, a null entry the whole section.
+    BOOL WriteProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR value);
+    const char* m_pszAppName = "cadhost";
+};
+
+// The docked command line. Giving it the focus is recorded.
+class CADHOST_API AcEdCommandLineWindow {
+public:
+    // Answers the window that had the focus before (none here).
+    AcEdCommandLineWindow* SetFocus();
+    void* GetSafeHwnd() const { return const_cast<AcEdCommandLineWindow*>(this); }
+    bool hasFocus() const { return m_focus; }
+    int focusCount() const { return m_count; }
+    // Host side: another window took the focus.
+    void loseFocus() { m_focus = false; }
+
+private:
+    bool m_focus = false;
+    int m_count = 0;
+};
+
+CADHOST_API CWinApp* acedGetAcadWinApp();
+CADHOST_API AcEdCommandLineWindow* acedGetAcadDockCmdLine();
+// The main frame window: none until the window layer registers one (dialogs then have no parent).
+CADHOST_API CWnd* acedGetAcadFrame();
+CADHOST_API void acedHostSetAcadFrame(CWnd* frame);
