@@ -195,10 +195,10 @@ TEST(DxfRead, BrokenFilesLeaveTheDrawingAsItWas) {
     EXPECT_EQ(target.readDxfFile(dir.file("none.dxf").c_str()), Acad::eFileNotFound);
 }
 
-// Every DXF file of LibreCAD's part library reads, writes, and reads back with the same
-// entities.
+// Every DXF file of the LibreCAD data (part library and hatch patterns) reads, writes, and
+// reads back with the same entities.
 TEST(DxfRead, LibreCadLibrary) {
-    const std::filesystem::path root = "/usr/share/librecad/library";
+    const std::filesystem::path root = "/usr/share/librecad";
     if (!std::filesystem::is_directory(root)) GTEST_SKIP() << "librecad-data is not installed";
     TempDir dir;
     std::string out = dir.file("out.dxf");
