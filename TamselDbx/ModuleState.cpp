@@ -1,6 +1,8 @@
 #include "ModuleState.h"
 
-extern "C" ZEFT_API int m_TabIndex = 0;
+extern "C" {
+ZEFT_API int m_TabIndex = 0;
+}
 ZEFTBlockReference* stretchBlockReference = nullptr;
 
 namespace {
