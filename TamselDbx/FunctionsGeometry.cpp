@@ -1,8 +1,213 @@
 // Formula functions on variables, points, entities and grips.
+#include <cmath>
+#include <cstdlib>
 #include "FormulaContext.h"
 #include "FormulaValues.h"
+#include "GripDragContext.h"
+#include "ModuleState.h"
+#include "Utilities.h"
+#include "ZEFTAttribute.h"
+#include "ZEFTAttributeDefinition.h"
+#include "ZEFTBlockReference.h"
+#include "ZEFTGripPoint.h"
+#include "db/arc.h"
+#include "db/attdef.h"
+#include "db/circle.h"
+#include "db/database.h"
+#include "db/dimension.h"
+#include "db/ellipse.h"
+#include "db/mtext.h"
+#include "db/text.h"
+#include "ge/acutgeom.h"
 #include "rx/print.h"
 #include "theFunctions.h"
+
+namespace {
+
+AcGePoint3d pointOf(const CVariable* value) {
+    return {value->point[0], value->point[1], value->point[2]};
+}
+
+CVariable* newPointAt(const AcGePoint3d& p) { return newPointValue(p.x, p.y, p.z); }
+
+// The entity of a value, open for write; null when there is none or it cannot be opened.
+AcDbEntity* openEntity(const CVariable* value) {
+    if (!value) return nullptr;
+    AcDbEntity* entity = nullptr;
+    if (acdbOpenObject(entity, value->GetObjectId(), AcDb::kForWrite) != Acad::eOk) return nullptr;
+    return entity;
+}
+
+// Takes a heap text of the host and frees it.
+CString takeText(char* text) {
+    CString result(text ? text : "");
+    std::free(text);
+    return result;
+}
+
+// a1 and aN, both present; null otherwise.
+bool firstAndLast(const FormulaArguments& args, CVariable*& a, CVariable*& b) {
+    a = args.first();
+    b = args.last();
+    return a && b;
+}
+
+CVariable* coordinateDistance(int axis) {
+    FormulaArguments args;
+    CVariable *a, *b;
+    if (!firstAndLast(args, a, b)) return nullptr;
+    return newRealValue(std::fabs(a->point[axis] - b->point[axis]));
+}
+
+CVariable* coordinateMid(int axis) {
+    FormulaArguments args;
+    CVariable *a, *b;
+    if (!firstAndLast(args, a, b)) return nullptr;
+    CVariable* result = newPointValue(0.0, 0.0, 0.0);
+    result->point[axis] = (a->point[axis] + b->point[axis]) / 2.0;
+    return result;
+}
+
+CVariable* coordinate(int axis) {
+    FormulaArguments args;
+    CVariable* a = args.first();
+    return a ? newRealValue(a->point[axis]) : nullptr;
+}
+
+CVariable* setCoordinate(int axis) {
+    FormulaArguments args;
+    CVariable* a = args.first();
+    CVariable* b = args.last();
+    if (!a || !b || a->kind != RTPOINT) return nullptr;
+    a->point[axis] = b->GetReal();
+    return a;
+}
+
+CVariable* setVisible(AcDb::Visibility visibility) {
+    FormulaArguments args;
+    for (int i = 0; i < args.count(); ++i) {
+        if (!args.at(i)) continue;
+        AcDbEntity* entity = openEntity(args.at(i));
+        if (!entity) break;
+        entity->setVisibility(visibility, true);
+        entity->close();
+    }
+    return nullptr;
+}
+
+CVariable* setRadius(double factor) {
+    FormulaArguments args;
+    CVariable* a = args.first();
+    if (!a) return nullptr;
+    AcDbEntity* entity = openEntity(a);
+    if (!entity) return nullptr;
+    const double value = args.last()->GetReal() * factor;
+    if (AcDbArc* arc = AcDbArc::cast(entity)) arc->setRadius(value);
+    else if (AcDbCircle* circle = AcDbCircle::cast(entity)) circle->setRadius(value);
+    else if (AcDbEllipse* ellipse = AcDbEllipse::cast(entity)) ellipse->setRadiusRatio(value);
+    entity->close();
+    return nullptr;
+}
+
+CVariable* queryRadius(double factor) {
+    FormulaArguments args;
+    AcDbEntity* entity = openEntity(args.first());
+    if (!entity) return nullptr;
+    double value = 0.0;
+    if (AcDbArc* arc = AcDbArc::cast(entity)) value = arc->radius();
+    else if (AcDbCircle* circle = AcDbCircle::cast(entity)) value = circle->radius();
+    else if (AcDbEllipse* ellipse = AcDbEllipse::cast(entity)) value = ellipse->radiusRatio();
+    entity->close();
+    return newRealValue(value * factor);
+}
+
+// a1 as a list value whose token binds entities, with aN present; null otherwise.
+CFormulaObject* boundToken(const FormulaArguments& args) {
+    CVariable* a = args.first();
+    if (!a || !args.last() || a->kind != RTLB || !a->sourceToken) return nullptr;
+    return a->sourceToken;
+}
+
+const AcDbIntArray* indexList(const CFormulaObject* token, int i) {
+    return i < token->stretchIds.length() ? &token->stretchIds[i] : nullptr;
+}
+
+// Moves the listed stretch points of every bound entity, by the fixed vector or so that the
+// first listed point lands on the target; stops at the first entity that cannot be opened.
+void moveBoundPoints(bool toTarget) {
+    FormulaArguments args;
+    CFormulaObject* token = boundToken(args);
+    if (!token) return;
+    const AcGePoint3d target = pointOf(args.last());
+    for (int i = 0; i < token->ids.length(); ++i) {
+        AcDbEntity* entity = nullptr;
+        if (acdbOpenObject(entity, token->ids[i], AcDb::kForWrite) != Acad::eOk) break;
+        static const AcDbIntArray kNone;
+        const AcDbIntArray* listed = indexList(token, i);
+        const AcDbIntArray& indices = listed ? *listed : kNone;
+        AcGeVector3d v = target.asVector();
+        if (toTarget) {
+            AcGePoint3dArray points;
+            entityStretchPoints(entity, points);
+            if (indices.isEmpty() || indices[0] < 0 || indices[0] >= points.length()) {
+                entity->close();
+                continue;
+            }
+            v = target - points[indices[0]];
+        }
+        moveEntityStretchPoints(entity, indices, v, stretchBlockReference);
+        entity->close();
+    }
+}
+
+// Grip point number k of an entity, from its own grip points.
+bool gripPointOf(AcDbEntity* entity, int k, AcGePoint3d& point) {
+    AcGePoint3dArray points;
+    AcDbIntArray osnap, geom;
+    if (entity->getGripPoints(points, osnap, geom) != Acad::eOk) return false;
+    if (k < 0 || k >= points.length()) return false;
+    point = points[k];
+    return true;
+}
+
+// Moves grip k of an entity open for write by v (or to the target) and lets the stretch block
+// reference reshape the children of that grip point.
+void moveGrip(AcDbEntity* entity, int k, const AcGePoint3d& pointOrVector, bool toTarget) {
+    ZEFTGripPoint* grip = entity->isA() == ZEFTGripPoint::desc() ? static_cast<ZEFTGripPoint*>(entity) : nullptr;
+    if (grip && grip->gripType() < 4) k = 0;
+    AcGeVector3d v = pointOrVector.asVector();
+    if (toTarget) {
+        AcGePoint3d from;
+        if (!gripPointOf(entity, k, from)) return;
+        v = pointOrVector - from;
+    }
+    AcDbIntArray indices;
+    indices.append(k);
+    entity->moveGripPointsAt(indices, v);
+    ZEFTBlockReference* reference = stretchBlockReference;
+    if (!grip || !reference) return;
+    const AcGeMatrix3d xform = reference->blockTransform();
+    v.transformBy(xform);
+    reference->modifyPoints2(grip, v, reference->blockTableRecord(), xform, false, k);
+}
+
+CVariable* moveOtherGrip(bool toTarget) {
+    FormulaArguments args;
+    CVariable* a = args.first();
+    CVariable* b = args.at(1);
+    CVariable* n = args.last();
+    if (!a || !b || !n || a->kind != RTENAME) return nullptr;
+    const int k = b != n ? b->GetInt() - 1 : 0;
+    AcDbEntity* entity = nullptr;
+    if (acdbOpenObject(entity, a->objectId, AcDb::kForWrite) != Acad::eOk) return nullptr;
+    moveGrip(entity, k, pointOf(n), toTarget);
+    entity->close();
+    return nullptr;
+}
+
+}  // namespace
+
+void setStretchBlockReference(ZEFTBlockReference* reference) { stretchBlockReference = reference; }
 
 // a1 takes the value of aN (of itself when alone), or nil when aN names no variable.
 CVariable* FnSetVar() {
@@ -22,47 +227,243 @@ CVariable* FnCancel() {
     return nullptr;
 }
 
-CVariable* FnGetThisPoint() { return nullptr; }
-CVariable* FnGetOffset() { return nullptr; }
+CVariable* FnGetThisPoint() {
+    const ZEFTGripPoint* grip = formulaCallContext().grip;
+    if (!grip) return nullptr;
+    FormulaArguments args;
+    const short type = grip->gripType();
+    if (type == 3) {
+        if (args.count() == 0) return newPointAt(grip->position());
+        if (args.count() > 1) return newPointValue(0.0, 0.0, 0.0);
+        const CVariable* a = args.first();
+        return newPointAt(a && a->shortValue == 1 ? grip->position() : grip->centerOfRadius());
+    }
+    if (type == 4 || type == 5) {
+        const AcGePoint3dArray& points = grip->subPoints;
+        if (points.isEmpty()) return newPointAt(grip->position());
+        int k = args.count() == 1 && args.first() ? args.first()->shortValue : 0;
+        if (k < 0) k = 0;
+        if (k >= points.length()) k = points.length() - 1;
+        return newPointAt(points[k]);
+    }
+    return newPointAt(grip->position());
+}
 
-CVariable* FnDist() { return nullptr; }
-CVariable* FnDistX() { return nullptr; }
-CVariable* FnDistY() { return nullptr; }
-CVariable* FnDistZ() { return nullptr; }
-CVariable* FnMid() { return nullptr; }
-CVariable* FnMidX() { return nullptr; }
-CVariable* FnMidY() { return nullptr; }
-CVariable* FnMidZ() { return nullptr; }
-CVariable* FnPolar() { return nullptr; }
-CVariable* FnFromTo() { return nullptr; }
-CVariable* FnGetAngle() { return nullptr; }
-CVariable* FnGetX() { return nullptr; }
-CVariable* FnGetY() { return nullptr; }
-CVariable* FnGetZ() { return nullptr; }
-CVariable* FnSetX() { return nullptr; }
-CVariable* FnSetY() { return nullptr; }
-CVariable* FnSetZ() { return nullptr; }
-CVariable* FnSetPt() { return nullptr; }
+CVariable* FnGetOffset() {
+    const AcGeVector3d v = currentGripOffset();
+    return newPointValue(v.x, v.y, v.z);
+}
 
-CVariable* FnHide() { return nullptr; }
-CVariable* FnShow() { return nullptr; }
-CVariable* FnSetText() { return nullptr; }
-CVariable* FnQueryText() { return nullptr; }
-CVariable* FnSetRadius() { return nullptr; }
-CVariable* FnSetDia() { return nullptr; }
-CVariable* FnQueryRadius() { return nullptr; }
-CVariable* FnQueryDia() { return nullptr; }
-CVariable* FnQueryDim() { return nullptr; }
-CVariable* FnGetEnt() { return nullptr; }
-CVariable* FnGetEnts() { return nullptr; }
-CVariable* FnGetFence() { return nullptr; }
-CVariable* FnGetPoint() { return nullptr; }
+CVariable* FnDist() {
+    FormulaArguments args;
+    CVariable *a, *b;
+    if (!firstAndLast(args, a, b)) return nullptr;
+    return newRealValue(pointOf(a).distanceTo(pointOf(b)));
+}
 
-CVariable* FnQueryPt() { return nullptr; }
-CVariable* FnMovePtBy() { return nullptr; }
-CVariable* FnMovePts() { return nullptr; }
-CVariable* FnMovePtTo() { return nullptr; }
+CVariable* FnDistX() { return coordinateDistance(0); }
+CVariable* FnDistY() { return coordinateDistance(1); }
+CVariable* FnDistZ() { return coordinateDistance(2); }
 
-CVariable* FnMoveGripBy() { return nullptr; }
-CVariable* FnMoveGripTo() { return nullptr; }
-CVariable* FnMoveThisGripTo() { return nullptr; }
+CVariable* FnMid() {
+    FormulaArguments args;
+    CVariable *a, *b;
+    if (!firstAndLast(args, a, b)) return nullptr;
+    return newPointValue((a->point[0] + b->point[0]) / 2.0, (a->point[1] + b->point[1]) / 2.0,
+                         (a->point[2] + b->point[2]) / 2.0);
+}
+
+CVariable* FnMidX() { return coordinateMid(0); }
+CVariable* FnMidY() { return coordinateMid(1); }
+CVariable* FnMidZ() { return coordinateMid(2); }
+
+CVariable* FnPolar() {
+    FormulaArguments args;
+    if (!args.present(3)) return nullptr;
+    CVariable* result = newPointValue(0.0, 0.0, 0.0);
+    acutPolar(args.first()->point, args.at(1)->GetReal(), args.at(2)->GetReal(), result->point);
+    return result;
+}
+
+CVariable* FnFromTo() {
+    FormulaArguments args;
+    if (!args.present(4)) return nullptr;
+    auto* result = new CVariable;
+    *result = *args.first();
+    for (int axis = 0; axis < 3; ++axis) result->point[axis] += args.at(axis + 1)->GetReal();
+    return result;
+}
+
+CVariable* FnGetAngle() {
+    FormulaArguments args;
+    CVariable *a, *b;
+    if (!firstAndLast(args, a, b)) return nullptr;
+    return newRealValue(acutAngle(a->point, b->point));
+}
+
+CVariable* FnGetX() { return coordinate(0); }
+CVariable* FnGetY() { return coordinate(1); }
+CVariable* FnGetZ() { return coordinate(2); }
+CVariable* FnSetX() { return setCoordinate(0); }
+CVariable* FnSetY() { return setCoordinate(1); }
+CVariable* FnSetZ() { return setCoordinate(2); }
+
+CVariable* FnSetPt() {
+    FormulaArguments args;
+    if (!args.present(2)) return nullptr;
+    const CVariable* z = args.at(2);
+    return newPointValue(args.first()->GetReal(), args.at(1)->GetReal(), z ? z->GetReal() : 0.0);
+}
+
+CVariable* FnHide() { return setVisible(AcDb::kInvisible); }
+CVariable* FnShow() { return setVisible(AcDb::kVisible); }
+
+CVariable* FnSetText() {
+    FormulaArguments args;
+    AcDbEntity* entity = openEntity(args.first());
+    if (!entity) return nullptr;
+    const CString text = args.last()->GetString();
+    if (AcDbAttributeDefinition::cast(entity)) {
+        if (ZEFTAttribute* attribute = attributeOfDefinition(entity, stretchBlockReference)) {
+            if (attribute->upgradeOpen() == Acad::eOk) attribute->setTextString(text.GetString());
+            attribute->close();
+        }
+    } else if (AcDbText* textEntity = AcDbText::cast(entity)) {
+        textEntity->setTextString(text.GetString());
+        AcDbHostApplicationServices* services = acdbHostApplicationServices();
+        textEntity->adjustAlignment(services ? services->workingDatabase() : nullptr);
+    } else if (AcDbMText* mtext = AcDbMText::cast(entity)) {
+        mtext->setContents(text.GetString());
+    } else if (AcDbDimension* dimension = AcDbDimension::cast(entity)) {
+        dimension->setDimensionText(text.GetString());
+    }
+    entity->close();
+    return nullptr;
+}
+
+CVariable* FnQueryText() {
+    FormulaArguments args;
+    AcDbEntity* entity = openEntity(args.first());
+    if (!entity) return nullptr;
+    CVariable* result = nullptr;
+    if (ZEFTAttributeDefinition::cast(entity)) {
+        CString text;
+        if (ZEFTAttribute* attribute = attributeOfDefinition(entity, stretchBlockReference)) {
+            text = attribute->textStringConst();
+            attribute->close();
+        }
+        result = newTextValue(text);
+    } else if (AcDbText* textEntity = AcDbText::cast(entity)) {
+        result = newTextValue(textEntity->textStringConst());
+    } else if (AcDbMText* mtext = AcDbMText::cast(entity)) {
+        result = newTextValue(takeText(mtext->contents()));
+    } else if (AcDbDimension* dimension = AcDbDimension::cast(entity)) {
+        const CString text(dimension->dimensionTextConst());
+        if (text.IsEmpty()) {
+            double value = 0.0;
+            dimension->measurement(value);
+            result = newRealValue(value);
+        } else {
+            result = newTextValue(text);
+        }
+    } else {
+        result = newTextValue(CString());
+    }
+    entity->close();
+    return result;
+}
+
+CVariable* FnSetRadius() { return setRadius(1.0); }
+CVariable* FnSetDia() { return setRadius(0.5); }
+CVariable* FnQueryRadius() { return queryRadius(1.0); }
+CVariable* FnQueryDia() { return queryRadius(2.0); }
+
+CVariable* FnQueryDim() {
+    FormulaArguments args;
+    AcDbEntity* entity = openEntity(args.first());
+    if (!entity) return nullptr;
+    double value = 0.0;
+    if (AcDbDimension* dimension = AcDbDimension::cast(entity)) dimension->measurement(value);
+    entity->close();
+    return newRealValue(value);
+}
+
+CVariable* FnGetEnt() {
+    FormulaArguments args;
+    if (args.empty()) return nullptr;
+    CVariable* a = args.first();
+    if (!a) return nullptr;
+    if (!a->objectId.isNull()) return a;
+    CVariable* result = newFormulaValue(RTLONG);
+    result->longValue = a->GetLong();
+    result->objectId = a->objectId;
+    return result;
+}
+
+// The items belong to the list value; nothing in the run releases them separately.
+CVariable* FnGetEnts() {
+    FormulaArguments args;
+    if (args.empty()) return nullptr;
+    CVariable* list = newFormulaValue(RTLB);
+    for (int i = 0; i < args.count(); ++i) {
+        CVariable* item = newFormulaValue(RTLONG);
+        if (args.at(i)) item->longValue = args.at(i)->GetLong();
+        list->items.AddTail(item);
+    }
+    return list;
+}
+
+CVariable* FnGetFence() {
+    FormulaArguments args;
+    CVariable* a = args.first();
+    return a && a->kind == RTLB && a->sourceToken ? a : nullptr;
+}
+
+CVariable* FnGetPoint() { return FnGetFence(); }
+
+CVariable* FnQueryPt() {
+    FormulaArguments args;
+    CFormulaObject* token = boundToken(args);
+    if (!token || token->ids.isEmpty()) return nullptr;
+    AcDbEntity* entity = nullptr;
+    if (acdbOpenObject(entity, token->ids[0], AcDb::kForWrite) != Acad::eOk) return nullptr;
+    AcGePoint3dArray points;
+    entityStretchPoints(entity, points);
+    entity->close();
+    const AcDbIntArray* listed = indexList(token, 0);
+    if (!listed || listed->isEmpty() || (*listed)[0] < 0 || (*listed)[0] >= points.length()) return nullptr;
+    return newPointAt(points[(*listed)[0]]);
+}
+
+CVariable* FnMovePtBy() {
+    moveBoundPoints(false);
+    return nullptr;
+}
+
+CVariable* FnMovePts() { return FnMovePtBy(); }
+
+CVariable* FnMovePtTo() {
+    moveBoundPoints(true);
+    return nullptr;
+}
+
+CVariable* FnMoveGripBy() { return moveOtherGrip(false); }
+CVariable* FnMoveGripTo() { return moveOtherGrip(true); }
+
+CVariable* FnMoveThisGripTo() {
+    FormulaArguments args;
+    const ZEFTGripPoint* running = formulaCallContext().grip;
+    CVariable* n = args.last();
+    if (!running || !n) return nullptr;
+    const int k = args.count() >= 2 && args.first() ? args.first()->GetInt() - 1 : 0;
+    AcDbEntity* entity = nullptr;
+    const bool opened = acdbOpenObject(entity, running->objectId(), AcDb::kForWrite) == Acad::eOk;
+    // The running grip point is usually open already; then it is used as it is.
+    if (!opened) {
+        if (!running->objectId().isNull() && !running->isWriteEnabled()) return nullptr;
+        entity = const_cast<ZEFTGripPoint*>(running);
+    }
+    moveGrip(entity, k, pointOf(n), true);
+    if (opened) entity->close();
+    return nullptr;
+}

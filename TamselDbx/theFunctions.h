@@ -111,6 +111,11 @@ ZEFT_API CVariable* FnNumToStr();
 ZEFT_API CVariable* FnStrToAng();
 ZEFT_API CVariable* FnStrToNum();
 
+// The block reference whose grip move or formula run is in progress (null: none); set by the
+// grip engine before it runs a grip point's formulas.
+class ZEFTBlockReference;
+ZEFT_API void setStretchBlockReference(ZEFTBlockReference* reference);
+
 // Variables and this grip.
 ZEFT_API CVariable* FnSetVar();
 ZEFT_API CVariable* FnGetThisPoint();  // "getThisPoint()" and "queryThisPt()", called directly
