@@ -3,7 +3,7 @@
 extern "C" {
 ZEFT_API int m_TabIndex = 0;
 }
-ZEFTBlockReference* stretchBlockReference = nullptr;
+ZEFT_API ZEFTBlockReference* stretchBlockReference = nullptr;
 
 namespace {
 void* g_instance = nullptr;

@@ -8,7 +8,7 @@ class AcRxObject;
 extern "C" ZEFT_API int m_TabIndex;
 
 // The block reference whose grip move or formula run is in progress, or null.
-extern ZEFTBlockReference* stretchBlockReference;
+extern ZEFT_API ZEFTBlockReference* stretchBlockReference;
 
 // The module's instance handle, used for its string table.
 void* moduleInstance();

@@ -1,4 +1,5 @@
 #include "ZEFTBlockReference.h"
+#include "ModuleState.h"
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -101,6 +102,8 @@ ZEFTBlockReference& ZEFTBlockReference::operator=(const ZEFTBlockReference& othe
 }
 
 ZEFTBlockReference::~ZEFTBlockReference() {
+    // A reference that dies during or after a move must not stay the module's current one.
+    if (stretchBlockReference == this) stretchBlockReference = nullptr;
     std::free(m_internalBlockName);
     std::free(m_originalBlockName);
 }

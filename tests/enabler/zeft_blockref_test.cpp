@@ -372,3 +372,14 @@ TEST_F(ZeftBlockRef, DxfRecordCarriesTheOriginalNameAfterTheAttributeIds) {
     EXPECT_EQ(ZEFTBlockReference().dxfInFields(&broken), Acad::eInvalidDxfCode);
     EXPECT_NE(std::string(broken.errorMessage()).find("expected group code 300"), std::string::npos);
 }
+
+#include "ModuleState.h"
+
+// The module's current reference must not outlive the reference itself.
+TEST(ZeftBlockRefLifetime, DestroyedReferenceIsNoLongerTheStretchReference) {
+    ZEFTBlockReference::rxInit();
+    auto* ref = new ZEFTBlockReference;
+    stretchBlockReference = ref;
+    delete ref;
+    EXPECT_EQ(stretchBlockReference, nullptr);
+}
