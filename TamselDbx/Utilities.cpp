@@ -21,6 +21,7 @@
 #include "db/units.h"
 #include "ed/docman.h"
 #include "ed/winapp.h"
+#include "ge/acutgeom.h"
 #include "rx/print.h"
 #include "win/resources.h"
 
@@ -106,10 +107,9 @@ void moveMInsertStretchPoints(AcDbMInsertBlock* grid, const AcDbIntArray& indice
 double toRadians(double degrees) { return degrees * kZeftPi / 180.0; }
 
 double angleOf(const AcGePoint3d& from, const AcGePoint3d& to) {
-    double a = std::atan2(to.y - from.y, to.x - from.x);
-    if (a < 0.0) a += 2.0 * M_PI;
-    if (a >= 2.0 * M_PI) a = 0.0;
-    return a;
+    const ads_point a = {from.x, from.y, from.z};
+    const ads_point b = {to.x, to.y, to.z};
+    return acutAngle(a, b);
 }
 
 CString loadResString(unsigned id) {
@@ -119,7 +119,10 @@ CString loadResString(unsigned id) {
 }
 
 AcGePoint3d polarPoint(double distance, double angle, const AcGePoint3d& base) {
-    return AcGePoint3d(base.x + distance * std::cos(angle), base.y + distance * std::sin(angle), base.z);
+    const ads_point from = {base.x, base.y, base.z};
+    ads_point to = {0.0, 0.0, 0.0};
+    acutPolar(from, angle, distance, to);
+    return AcGePoint3d(to[X], to[Y], to[Z]);
 }
 
 void pointAlong(const AcGePoint3d& base, AcGePoint3d& target, double distance) {

@@ -5,6 +5,7 @@
 #include "db/blockref.h"
 #include "db/idmapping.h"
 #include "ge/arrays.h"
+#include "ge/matrix.h"
 #include "rx/acarray.h"
 #include "ui/cstring.h"
 #include "win/guiddef.h"
@@ -72,10 +73,13 @@ public:
     bool moveGripPoints(const AcDbIntArray& indices, AcGeVector3d offset, AcDbObjectId definitionId,
                         bool isGripMove);
     bool CheckFormulaForStretch(const AcDbIntArray& indices, AcDbObjectId definitionId);
-    // Child reshaping by grip type.
+    // Child reshaping by grip type (ChildReshaping.cpp). The offset is in world coordinates.
     void modifyPoints2(ZEFTGripPoint* grip, AcGeVector3d offset, AcDbObjectId definitionId,
                        const AcGeMatrix3d& xform, bool isGripMove, int subPoint);
-    void modifyPointsFinal(ZEFTGripPoint* grip, AcGeVector3d& offset, bool& isGripMove, AcDbEntity* child,
+    // Reshapes one child open for write. Where it closes the child (a failed reopen, or the turn of
+    // the whole reference) it sets `child` to null; the turn also closes `definition` and sets it
+    // to null, which ends the reshaping of the move.
+    void modifyPointsFinal(ZEFTGripPoint* grip, AcGeVector3d& offset, bool& isGripMove, AcDbEntity*& child,
                            AcDbBlockTableRecord*& definition, AcDbIntArray& indices, int list, int position,
                            AcGePoint3dArray& stretchPoints);
     void rotateRemainderChildObjects(ZEFTGripPoint* grip, AcGeVector3d offset, AcDbObjectId definitionId,
@@ -117,6 +121,24 @@ public:
     mutable int dragCloneState = 0;
 
 private:
+    // The block transform of the reshaping in progress and its inverse.
+    struct ReshapeFrame {
+        bool active = false;
+        AcGeMatrix3d toWorld;
+        AcGeMatrix3d toDefinition;
+    };
+    // Holds the frame for the length of one reshaping (ChildReshaping.cpp).
+    class ReshapeScope;
+
+    // The private copy on the first move of a grip other than the insertion grip.
+    void makePrivateCopyIfDue(const AcDbIntArray& indices);
+    // What the host's entity level does with a grip move: the insertion grip moves the
+    // placement (the attributes are not touched).
+    Acad::ErrorStatus hostGripMove(const AcDbIntArray& indices, const AcGeVector3d& offset);
+    void translateAttributes(const AcGeVector3d& offset);
+    void moveAttributeGrips(const AcGeVector3d& offset);
+    const ReshapeFrame& reshapeFrame();
+
     void copyMembersFrom(const ZEFTBlockReference& other);
     static void replaceText(char*& slot, const char* text);
     // Gives this reference a private copy of the definition it shows.
@@ -127,4 +149,5 @@ private:
     char* m_originalBlockName = nullptr;  // strdup'd, owned
     AcGePoint3d m_insBase;
     AcGePoint3d m_lastPosition;
+    ReshapeFrame m_reshapeFrame;  // transient
 };

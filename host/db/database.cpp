@@ -112,9 +112,11 @@ Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* obje
         if (stub->database != this) return Acad::eWrongDatabase;
         if (stub->object) return Acad::eAlreadyInDb;
     } else {
+        // Past the highest handle (a file may name any 64-bit handle) the search wraps round.
         AcDbHandle handle = m_handseed;
-        while (m_byHandle.count(handle.value())) ++handle;
+        while (handle.isNull() || m_byHandle.count(handle.value())) ++handle;
         stub = internalNewStub(handle);
+        if (!stub) return Acad::eOutOfMemory;
     }
     stub->object = object;
     stub->erased = false;

@@ -44,6 +44,19 @@ TEST(Handles, SeedStaysAboveEveryHandleSeen) {
     EXPECT_EQ(db.getAcDbObjectId(nullId, true, AcDbHandle()), Acad::eNullHandle);
 }
 
+// A file may name the highest handles; new objects then take free handles from the bottom.
+TEST(Handles, NewObjectsFindAHandleAfterTheHighestIsTaken) {
+    AcDbDatabase db(true, true);
+    AcDbObjectId high, top;
+    ASSERT_EQ(db.getAcDbObjectId(high, true, AcDbHandle(UINT64_MAX - 1)), Acad::eOk);
+    ASSERT_EQ(db.getAcDbObjectId(top, true, AcDbHandle(UINT64_MAX)), Acad::eOk);
+    AcDbObjectId fresh = addToModelSpace(&db, new DbTestPoint);
+    ASSERT_FALSE(fresh.isNull());
+    EXPECT_NE(fresh, top);
+    EXPECT_NE(fresh, high);
+    EXPECT_TRUE(fresh.isValid());
+}
+
 TEST(ObjectIds, OldIdsResolveWithinTheirDatabase) {
     AcDbDatabase db(true, true);
     AcDbObjectId id = addToModelSpace(&db, new DbTestPoint);

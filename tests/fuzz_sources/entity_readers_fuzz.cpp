@@ -2,6 +2,8 @@
 // The first byte picks the class and the filer; the rest is the record.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include "ZEFTAttribute.h"
@@ -35,6 +37,34 @@ std::unique_ptr<AcDbEntity> make(int kind) {
     }
 }
 }  // namespace
+
+// With ENTITY_FUZZ_SEEDS=folder, writes one valid DWG and DXF record of each class there,
+// so the fuzzer starts from records that get past the host's part of the data.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const char* folder = std::getenv("ENTITY_FUZZ_SEEDS");
+    if (!folder) return 0;
+    AcDbDatabase* db = database();
+    for (int kind = 0; kind < 4; ++kind) {
+        std::unique_ptr<AcDbEntity> entity = make(kind);
+        AcDbDwgMemoryFiler dwg(AcDb::kFileFiler, db);
+        entity->dwgOutFields(&dwg);
+        std::string bytes(1, static_cast<char>(kind | 4));
+        bytes.append(reinterpret_cast<const char*>(dwg.data()), dwg.size());
+        cadhost::dxf::TokenWriter writer;
+        AcDbDxfOutFiler dxf(writer, db);
+        entity->dxfOutFields(&dxf);
+        std::string text(1, static_cast<char>(kind));
+        text += writer.str();
+        for (const std::string* seed : {&bytes, &text}) {
+            std::string path = std::string(folder) + "/seed" + std::to_string(kind) + (seed == &bytes ? "dwg" : "dxf");
+            if (FILE* f = std::fopen(path.c_str(), "wb")) {
+                std::fwrite(seed->data(), 1, seed->size(), f);
+                std::fclose(f);
+            }
+        }
+    }
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
