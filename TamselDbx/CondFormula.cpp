@@ -355,3 +355,24 @@ Acad::ErrorStatus CCondFormula::dxfInFields(AcDbDxfFiler* filer) {
     }
     return Acad::eOk;
 }
+
+CCondFormula* formulaAt(const CCondFormulaList& list, int index) {
+    if (index < 0) return nullptr;
+    POSITION pos = list.FindIndex(index);
+    return pos ? list.GetAt(pos) : nullptr;
+}
+
+void deleteFormulas(CCondFormulaList& list) {
+    while (!list.IsEmpty()) delete list.RemoveHead();
+}
+
+CCondFormula* firstHoldingFormula(const CCondFormulaList& list, double value) {
+    for (POSITION pos = list.GetHeadPosition(); pos;) {
+        CCondFormula* formula = list.GetNext(pos);
+        if (!formula) continue;
+        double tested = value;
+        POSITION at = nullptr;
+        if (formula->TestFormula(tested, at)) return formula;
+    }
+    return nullptr;
+}

@@ -69,3 +69,11 @@ private:
 };
 
 using CCondFormulaList = CTypedPtrList<CPtrList, CCondFormula*>;
+
+// Operations of an owned statement list shared by the attribute classes.
+// The statement at a 0-based index, or null when there is none.
+ZEFT_API CCondFormula* formulaAt(const CCondFormulaList& list, int index);
+// Deletes every statement and empties the list.
+ZEFT_API void deleteFormulas(CCondFormulaList& list);
+// The first statement whose condition holds for the value, or null.
+ZEFT_API CCondFormula* firstHoldingFormula(const CCondFormulaList& list, double value);

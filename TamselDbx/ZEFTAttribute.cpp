@@ -192,9 +192,7 @@ void ZEFTAttribute::AddFormula(CCondFormula* formula) {
 
 CCondFormula* ZEFTAttribute::GetFormula(int index) const {
     assertReadEnabled();
-    if (index < 0) return nullptr;
-    POSITION pos = m_formulas.FindIndex(index);
-    return pos ? m_formulas.GetAt(pos) : nullptr;
+    return formulaAt(m_formulas, index);
 }
 
 int ZEFTAttribute::FormulaCount() const {
@@ -207,24 +205,15 @@ void ZEFTAttribute::ClearFormula() {
     deleteFormulas();
 }
 
-void ZEFTAttribute::deleteFormulas() {
-    while (!m_formulas.IsEmpty()) delete m_formulas.RemoveHead();
-}
+void ZEFTAttribute::deleteFormulas() { ::deleteFormulas(m_formulas); }
 
 void ZEFTAttribute::CheckFormulaForStretch() {
     assertReadEnabled();
-    const double distance = m_conditionalPoint1.distanceTo(m_conditionalPoint2);
-    for (POSITION pos = m_formulas.GetHeadPosition(); pos;) {
-        CCondFormula* formula = m_formulas.GetNext(pos);
-        if (!formula) continue;
-        double value = distance;
-        POSITION at = nullptr;
-        if (!formula->TestFormula(value, at)) continue;
-        const CString current(textStringConst());
-        const CString composed = formula->ComposeText(defaultText(), current);
-        if (composed != current) setTextString(composed.GetString());
-        return;
-    }
+    CCondFormula* formula = firstHoldingFormula(m_formulas, m_conditionalPoint1.distanceTo(m_conditionalPoint2));
+    if (!formula) return;
+    const CString current(textStringConst());
+    const CString composed = formula->ComposeText(defaultText(), current);
+    if (composed != current) setTextString(composed.GetString());
 }
 
 // ---- geometry ----

@@ -73,9 +73,7 @@ void ZEFTAttributeDefinition::AddFormula(CCondFormula* formula) {
 
 CCondFormula* ZEFTAttributeDefinition::GetFormula(int index) const {
     assertReadEnabled();
-    if (index < 0) return nullptr;
-    POSITION pos = m_formulas.FindIndex(index);
-    return pos ? m_formulas.GetAt(pos) : nullptr;
+    return formulaAt(m_formulas, index);
 }
 
 int ZEFTAttributeDefinition::FormulaCount() const {
@@ -88,9 +86,7 @@ void ZEFTAttributeDefinition::ClearFormula() {
     deleteFormulas();
 }
 
-void ZEFTAttributeDefinition::deleteFormulas() {
-    while (!m_formulas.IsEmpty()) delete m_formulas.RemoveHead();
-}
+void ZEFTAttributeDefinition::deleteFormulas() { ::deleteFormulas(m_formulas); }
 
 void ZEFTAttributeDefinition::CheckFormulaForStretch() {
     assertReadEnabled();
