@@ -32,7 +32,7 @@ enum FilerType {
     kPurgeFiler = 8,
     kWblockCloneFiler = 9,
 };
-enum DuplicateRecordCloning {
+enum DuplicateRecordCloning : int {
     kDrcNotApplicable = 0,
     kDrcIgnore = 1,
     kDrcReplace = 2,
@@ -40,7 +40,7 @@ enum DuplicateRecordCloning {
     kDrcMangleName = 4,
     kDrcUnmangleName = 5,
 };
-enum DeepCloneType {
+enum DeepCloneType : int {
     kDcCopy = 0,
     kDcExplode = 1,
     kDcBlock = 2,
@@ -53,9 +53,9 @@ enum DeepCloneType {
     kDcInsertCopy = 10,
     kDcWblkObjects = 11,
 };
-enum Planarity { kNonPlanar = 0, kPlanar = 1, kLinear = 2 };
+enum Planarity : int { kNonPlanar = 0, kPlanar = 1, kLinear = 2 };
 enum Intersect { kOnBothOperands = 0, kExtendThis = 1, kExtendArg = 2, kExtendBoth = 3 };
-enum Visibility { kVisible = 0, kInvisible = 1 };
+enum Visibility : int { kVisible = 0, kInvisible = 1 };
 enum OsnapMode {
     kOsModeEnd = 1,
     kOsModeMid = 2,
@@ -67,7 +67,8 @@ enum OsnapMode {
     kOsModeTan = 9,
     kOsModeNear = 10,
 };
-enum LineWeight {
+// Filed enums have a fixed underlying type: any stored value is representable.
+enum LineWeight : int {
     kLnWt000 = 0,
     kLnWt025 = 25,
     kLnWt050 = 50,
@@ -76,10 +77,10 @@ enum LineWeight {
     kLnWtByBlock = -2,
     kLnWtByLwDefault = -3,
 };
-enum TextHorzMode { kTextLeft = 0, kTextCenter = 1, kTextRight = 2, kTextAlign = 3, kTextMid = 4, kTextFit = 5 };
-enum TextVertMode { kTextBase = 0, kTextBottom = 1, kTextVertMid = 2, kTextTop = 3 };
-enum Poly2dType { k2dSimplePoly = 0, k2dFitCurvePoly = 1, k2dQuadSplinePoly = 2, k2dCubicSplinePoly = 3 };
-enum Vertex2dType { k2dVertex = 0, k2dSplineCtlVertex = 1, k2dSplineFitVertex = 2, k2dCurveFitVertex = 3 };
+enum TextHorzMode : int { kTextLeft = 0, kTextCenter = 1, kTextRight = 2, kTextAlign = 3, kTextMid = 4, kTextFit = 5 };
+enum TextVertMode : int { kTextBase = 0, kTextBottom = 1, kTextVertMid = 2, kTextTop = 3 };
+enum Poly2dType : int { k2dSimplePoly = 0, k2dFitCurvePoly = 1, k2dQuadSplinePoly = 2, k2dCubicSplinePoly = 3 };
+enum Vertex2dType : int { k2dVertex = 0, k2dSplineCtlVertex = 1, k2dSplineFitVertex = 2, k2dCurveFitVertex = 3 };
 enum SaveType { kDwg = 0, kDxf = 1 };
 }  // namespace AcDb
 
