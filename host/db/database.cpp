@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <unordered_set>
 #include "db/hostinternal.h"
+#include "db/undolog.h"
 
 ACRX_HOST_DEFINE_MEMBERS(AcDbDatabase, AcRxObject, "", ACRX_NO_CONS)
 ACRX_HOST_DEFINE_MEMBERS(AcDbDatabaseReactor, AcRxObject, "", ACRX_NO_CONS)
@@ -51,6 +52,7 @@ AcDbDatabase::~AcDbDatabase() {
     for (AcDbDatabaseReactor* r : reactors)
         if (m_reactors.contains(r)) r->goodbye(this);
     m_reactors.removeAll();
+    m_undoLog.reset();
     if (m_openCount != 0)
         std::fprintf(stderr, "cadhost: database destroyed with %d object(s) still open\n", m_openCount);
     destroyObjects(m_stubs);
@@ -73,6 +75,7 @@ void AcDbDatabase::internalClear() {
     m_namedObjects = AcDbObjectId::kNull;
     m_header.clear();
     setDefaultHeader(this);
+    if (m_undoLog) m_undoLog->clear();
 }
 
 AcDbStub* AcDbDatabase::internalNewStub(AcDbHandle handle) {
@@ -128,15 +131,38 @@ Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* obje
     object->internalSetModified(false);
     adjustOpenCount(this, 1);
     id = AcDbObjectId(stub);
+    if (m_undoLog) m_undoLog->objectAppended(stub);
     fireObjectAppended(object);
     return Acad::eOk;
+}
+
+AcDbUndoLog& AcDbDatabase::internalUndoLog() {
+    if (!m_undoLog) m_undoLog = std::make_unique<AcDbUndoLog>(this);
+    return *m_undoLog;
+}
+
+bool AcDbDatabase::isUndoing() const { return m_undoLog && m_undoLog->isUndoing(); }
+
+void AcDbDatabase::internalUnappend(AcDbStub* stub) {
+    if (!stub || stub->database != this || stub->unappended) return;
+    if (auto it = m_byHandle.find(stub->handle.value()); it != m_byHandle.end() && it->second == stub)
+        m_byHandle.erase(it);
+    stub->erased = true;
+    stub->unappended = true;
+}
+
+void AcDbDatabase::internalReappend(AcDbStub* stub) {
+    if (!stub || stub->database != this || !stub->unappended) return;
+    m_byHandle[stub->handle.value()] = stub;
+    internalBumpHandseed(stub->handle);
+    stub->unappended = false;
 }
 
 std::vector<AcDbObjectId> AcDbDatabase::allIds() const {
     std::vector<const AcDbStub*> stubs;
     stubs.reserve(m_stubs.size());
     for (const AcDbStub& s : m_stubs)
-        if (s.object) stubs.push_back(&s);
+        if (s.object && !s.unappended) stubs.push_back(&s);
     std::sort(stubs.begin(), stubs.end(), [](const AcDbStub* a, const AcDbStub* b) { return a->handle < b->handle; });
     std::vector<AcDbObjectId> ids;
     ids.reserve(stubs.size());
@@ -171,4 +197,6 @@ void AcDbDatabase::fireObjectErased(const AcDbObject* object, bool erased) {
     CADHOST_FIRE(objectErased(this, object, erased ? Adesk::kTrue : Adesk::kFalse))
 }
 void AcDbDatabase::fireObjectOpenedForModify(const AcDbObject* object) { CADHOST_FIRE(objectOpenedForModify(this, object)) }
+void AcDbDatabase::fireObjectUnAppended(const AcDbObject* object) { CADHOST_FIRE(objectUnAppended(this, object)) }
+void AcDbDatabase::fireObjectReAppended(const AcDbObject* object) { CADHOST_FIRE(objectReAppended(this, object)) }
 #undef CADHOST_FIRE

@@ -10,6 +10,7 @@
 
 class AcDbDatabaseReactor;
 class AcDbDictionary;
+class AcDbUndoLog;
 
 // What the database keeps per object id.
 struct AcDbStub {
@@ -20,6 +21,7 @@ struct AcDbStub {
     bool writer = false;
     int notifiers = 0;
     bool erased = false;
+    bool unappended = false;  // created by a command that was undone: out of the drawing
 };
 
 // A header variable of a drawing: integer, real, text or point.
@@ -137,9 +139,13 @@ public:
     // Extents of model space, computed from the entities.
     AcDbExtents computeExtents(AcDbObjectId space = AcDbObjectId::kNull) const;
 
-    // Undo recording switch (the recording itself lives with the host program).
+    // Undo recording switch; while it is off nothing is recorded (see db/undolog.h).
     bool undoRecording() const { return m_undoRecording; }
     void disableUndoRecording(bool disable) { m_undoRecording = !disable; }
+    // The drawing's undo, once a command group was opened in it (null before).
+    AcDbUndoLog* undoLog() const { return m_undoLog.get(); }
+    AcDbUndoLog& internalUndoLog();
+    bool isUndoing() const;
 
     // Reactors.
     void addReactor(AcDbDatabaseReactor* reactor);
@@ -148,6 +154,8 @@ public:
     void fireObjectModified(const AcDbObject* object);
     void fireObjectErased(const AcDbObject* object, bool erased);
     void fireObjectOpenedForModify(const AcDbObject* object);
+    void fireObjectUnAppended(const AcDbObject* object);
+    void fireObjectReAppended(const AcDbObject* object);
 
     // Host-internal: open-state bookkeeping for acdbOpenObject and close.
     void internalOpened() { ++m_openCount; }
@@ -164,6 +172,12 @@ public:
     void internalSwapContents(AcDbDatabase& other);
     // Room for that many objects by handle (readers that know about how many come).
     void internalReserve(size_t objects);
+    // Undo: takes a created object out of the handle map (it stays, erased) and puts it back.
+    void internalUnappend(AcDbStub* stub);
+    void internalReappend(AcDbStub* stub);
+    bool internalHandleInUse(AcDbHandle handle) const { return m_byHandle.count(handle.value()) != 0; }
+    void internalSetHandseed(AcDbHandle handle) { m_handseed = handle; }
+    std::map<std::string, AcDbHeaderValue>& internalHeader() { return m_header; }
 
 private:
     std::deque<AcDbStub> m_stubs;
@@ -175,6 +189,7 @@ private:
     std::map<std::string, AcDbHeaderValue> m_header;
     std::string m_fileName, m_lastError;
     bool m_undoRecording = true;
+    std::unique_ptr<AcDbUndoLog> m_undoLog;
     AcArray<AcDbDatabaseReactor*> m_reactors;
 };
 

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include "db/database.h"
+#include "db/undolog.h"
 #include "db/hostinternal.h"
 #include "db/units.h"
 
@@ -116,7 +117,12 @@ bool AcDbDatabase::hasHeaderValue(const std::string& name) const { return m_head
 
 void AcDbDatabase::setHeaderValue(const std::string& name, const AcDbHeaderValue& value) {
     std::string key = headerName(name);
-    if (!key.empty()) m_header[key] = value;
+    if (key.empty()) return;
+    if (m_undoLog) {
+        auto it = m_header.find(key);
+        if (it == m_header.end() || !(it->second == value)) m_undoLog->headerWillChange();
+    }
+    m_header[key] = value;
 }
 
 int AcDbDatabase::headerInt(const std::string& name, int fallback) const {

@@ -19,6 +19,7 @@
 #include "db/dxfsubents.h"
 #include "db/entitysupport.h"
 #include "db/hostinternal.h"
+#include "db/undolog.h"
 #include "db/proxyentity.h"
 #include "rx/dictionary.h"
 
@@ -1078,6 +1079,9 @@ void AcDbDatabase::internalSwapContents(AcDbDatabase& other) {
     for (int i = 0; i < 9; ++i) std::swap(m_tables[i], other.m_tables[i]);
     std::swap(m_namedObjects, other.m_namedObjects);
     std::swap(m_header, other.m_header);
+    // Undo records name the objects that were swapped away.
+    for (AcDbDatabase* db : {this, &other})
+        if (db->m_undoLog) db->m_undoLog->clear();
     for (AcDbDatabase* db : {this, &other})
         for (AcDbStub& stub : db->m_stubs) {
             stub.database = db;

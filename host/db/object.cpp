@@ -50,7 +50,10 @@ Acad::ErrorStatus AcDbObject::setOwnerId(AcDbObjectId owner) {
 AcDbHandle AcDbObject::getAcDbHandle() const { return m_id.handle(); }
 AcDbDatabase* AcDbObject::database() const { return m_id.isNull() ? m_db : m_id.database(); }
 bool AcDbObject::isErased() const { return m_id.isErased(); }
-bool AcDbObject::isUndoing() const { return false; }
+bool AcDbObject::isUndoing() const {
+    const AcDbDatabase* db = database();
+    return db && db->isUndoing();
+}
 
 Acad::ErrorStatus AcDbObject::erase(bool erasing) {
     AcDbStub* stub = m_id.stub();

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include "db/database.h"
 #include "db/hostinternal.h"
+#include "db/undolog.h"
 
 namespace {
 int g_openObjects = 0;
@@ -17,6 +18,11 @@ void endWrite(AcDbObject* obj, AcDbStub* stub) {
     }
     obj->internalSetModified(false);
     obj->internalSetNew(false);
+}
+
+// The first write-open of an object in an undo group files its state.
+void recordForUndo(AcDbStub* stub) {
+    if (AcDbUndoLog* log = stub->database ? stub->database->undoLog() : nullptr) log->objectOpenedForWrite(stub);
 }
 }  // namespace
 
@@ -75,6 +81,7 @@ Acad::ErrorStatus acdbOpenObject(AcDbObject*& object, AcDbObjectId id, AcDb::Ope
     default: ++stub->notifiers; break;
     }
     cadhost::db::adjustOpenCount(stub->database, 1);
+    if (mode == AcDb::kForWrite) recordForUndo(stub);
     object = obj;
     return Acad::eOk;
 }
@@ -113,6 +120,7 @@ Acad::ErrorStatus AcDbObject::upgradeOpen() {
     stub->readers = 0;
     stub->writer = true;
     m_modified = false;
+    recordForUndo(stub);
     return Acad::eOk;
 }
 
@@ -133,6 +141,7 @@ Acad::ErrorStatus AcDbObject::upgradeFromNotify(Adesk::Boolean& wasWritable) {
     if (stub->notifiers == 0) return Acad::eNotOpenForNotify;
     wasWritable = Adesk::kFalse;
     stub->writer = true;
+    recordForUndo(stub);
     return Acad::eOk;
 }
 

@@ -7,6 +7,7 @@
 #include "ed/lisp.h"
 #include "ed/lispfuncs.h"
 #include "ed/lisphost.h"
+#include "db/undolog.h"
 #include "rx/print.h"
 
 namespace {
@@ -23,6 +24,19 @@ std::string firstLine(const std::string& text) {
     size_t end = text.find('\n');
     return end == std::string::npos ? text : text.substr(0, end);
 }
+
+// One undo group per command or LISP expression typed at the Command prompt; nested ones
+// (transparent commands, commands run from LISP) belong to the outer one.
+class UndoGroup {
+public:
+    explicit UndoGroup(const std::string& name) {
+        AcApDocument* doc = acDocManager->curDocument();
+        acdbHostBeginUndoGroup(doc ? doc->database() : nullptr, name.c_str());
+    }
+    ~UndoGroup() { acdbHostEndUndoGroup(); }
+    UndoGroup(const UndoGroup&) = delete;
+    UndoGroup& operator=(const UndoGroup&) = delete;
+};
 
 std::string formatReal(double v) {
     char buf[64];
@@ -311,6 +325,7 @@ AcEdCommandLine::Outcome AcEdCommandLine::runResolved(const AcEdResolvedCommand&
     // Copied now: the command may remove its own group.
     AcRxFunctionPtr function = r.command ? r.command->functionAddr() : nullptr;
     void* module = r.command ? r.command->module() : nullptr;
+    UndoGroup undoGroup(name);
     m_commands.push_back(name);
     m_activities.push_back(Activity{name, true});
     acedEditor->notify([&](AcEditorReactor* re) { re->commandWillStart(name.c_str()); });
@@ -373,6 +388,7 @@ AcEdCommandLine::Outcome AcEdCommandLine::finishLisp(bool ok, bool quiet, const 
 }
 
 AcEdCommandLine::Outcome AcEdCommandLine::evaluateLisp(const std::string& text) {
+    UndoGroup undoGroup("GROUP");
     m_activities.push_back(Activity{"LISP", false});
     const std::string line = firstLine(text);
     acedEditor->notify([&](AcEditorReactor* re) { re->lispWillStart(line.c_str()); });
@@ -386,6 +402,7 @@ AcEdCommandLine::Outcome AcEdCommandLine::evaluateLisp(const std::string& text) 
 }
 
 AcEdCommandLine::Outcome AcEdCommandLine::runLispFunction(const std::string& name) {
+    UndoGroup undoGroup(upper(name));
     m_activities.push_back(Activity{name, false});
     const std::string line = "(" + upper(name) + ")";
     acedEditor->notify([&](AcEditorReactor* re) { re->lispWillStart(line.c_str()); });

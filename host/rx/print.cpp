@@ -8,6 +8,7 @@ void (*g_sink)(const char*) = nullptr;
 }
 
 void acutSetPrintSink(void (*sink)(const char*)) { g_sink = sink; }
+AcutPrintSink acutHostPrintSink() { return g_sink; }
 
 int acutPrintf(const char* format, ...) {
     if (!format) return 0;

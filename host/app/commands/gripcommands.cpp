@@ -1,13 +1,18 @@
 // Grip editing on the command line: GRIPEDIT picks an entity, lists its grips, takes one by
-// number or by point and moves it to a new point through the entity's grip protocol.
+// number or by point and moves it to a new point through the entity's grip protocol. An
+// entity that asks to be dragged as a clone has a clone follow the point first; the entity
+// itself is changed once, when the point is known.
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <memory>
 #include "app/commands/commandobjects.h"
 #include "app/commands/commandprompts.h"
 #include "app/commands/hostcommands.h"
+#include "db/undolog.h"
 #include "ed/commandline.h"
+#include "ed/docman.h"
 #include "ed/pick.h"
 #include "ed/prompts.h"
 #include "rx/print.h"
@@ -72,12 +77,46 @@ int askGrip(const AcGePoint3dArray& grips, int& index) {
         });
 }
 
+void discardOutput(const char*) {}
+
+// A drag sample leaves no trace: what it changes in the drawing is rolled back, text it queues
+// on the document is dropped and what it prints is not shown.
+class DragSample {
+public:
+    explicit DragSample(AcDbDatabase* db)
+        : m_scope(db), m_doc(acDocManager->curDocument()), m_queued(m_doc ? m_doc->pendingInput().size() : 0),
+          m_sink(acutHostPrintSink()) {
+        acutSetPrintSink(&discardOutput);
+    }
+    ~DragSample() {
+        acutSetPrintSink(m_sink);
+        if (!m_doc) return;
+        auto& queue = m_doc->pendingInput();
+        while (queue.size() > m_queued) queue.pop_back();
+    }
+    DragSample(const DragSample&) = delete;
+    DragSample& operator=(const DragSample&) = delete;
+
+private:
+    AcDbUndoPreviewScope m_scope;
+    AcApDocument* m_doc;
+    size_t m_queued;
+    AcutPrintSink m_sink;
+};
+
+// Moves the drag clone's grip to where the point was given, as the cursor would.
+void dragClone(AcDbDatabase* db, AcDbEntity* clone, const AcDbIntArray& indices, const AcGeVector3d& offset) {
+    DragSample sample(db);
+    clone->moveGripPointsAt(indices, offset);
+}
+
 int gripeditCommand() {
     if (!currentDrawing()) return RTERROR;
     AcDbObjectId id;
     int rc = pickEntity(id);
     if (rc != RTNORM) return rc;
     AcGePoint3dArray grips;
+    std::unique_ptr<AcDbEntity> dragged;  // the clone that follows the point
     {
         Opened<AcDbEntity> entity(id, AcDb::kForRead);
         if (!entity) return failWith("The object cannot be opened (" + statusText(entity.status()) + ").");
@@ -90,22 +129,26 @@ int gripeditCommand() {
     for (int i = 0; i < grips.length(); ++i) acutPrintf("\n  %d  %s", i + 1, formatPoint(grips[i]).c_str());
     int index = 0;
     if ((rc = askGrip(grips, index)) != RTNORM) return rc;
+    {
+        Opened<AcDbEntity> entity(id, AcDb::kForRead);
+        if (!entity) return failWith("The object cannot be opened (" + statusText(entity.status()) + ").");
+        if (entity->cloneMeForDragging()) dragged.reset(AcDbEntity::cast(entity->clone()));
+    }
     // "@" answers are relative to the grip.
     setLastPoint(grips[index]);
     AcGePoint3d to;
     if ((rc = askPoint("\nSpecify stretch point: ", to, RSG_NONULL)) != RTNORM) return rc;
     const AcGeVector3d offset = to - grips[index];
     if (offset.isZeroLength()) return RTNORM;
-
-    // Dragging goes here: while the stretch point is asked, a clone of the entity (when
-    // cloneMeForDragging() says so) or the entity itself follows the cursor through
-    // moveGripPointsAt and is drawn; the clone is thrown away before the entity is changed.
+    AcDbIntArray indices;
+    indices.append(index);
+    if (dragged) {
+        dragClone(currentDrawing(), dragged.get(), indices, offset);
+        dragged.reset();
+    }
 
     Opened<AcDbEntity> entity(id, AcDb::kForWrite);
     if (!entity) return failWith("The object cannot be changed now (" + statusText(entity.status()) + ").");
-    // Undo recording of the change goes here, before the entity is modified.
-    AcDbIntArray indices;
-    indices.append(index);
     Acad::ErrorStatus es = entity->moveGripPointsAt(indices, offset);
     if (es != Acad::eOk) return failWith("The grip cannot be moved (" + statusText(es) + ").");
     return RTNORM;

@@ -1,0 +1,263 @@
+#include "db/undolog.h"
+#include <algorithm>
+#include "db/dwgmemfiler.h"
+#include "db/hostinternal.h"
+#include "db/object.h"
+
+namespace {
+int g_depth = 0;
+unsigned long long g_serial = 0;
+std::string g_name;
+
+// A handle range longer than this is not searched for a seed that can be given back.
+constexpr uint64_t kSeedScanSlack = 1024;
+
+// Reads a filed state back into an object open for write and sets its erase mark.
+void restore(AcDbDatabase* db, AcDbObject* obj, AcDbDwgMemoryFiler* state, bool erased, bool notifyErase,
+             int& failures) {
+    if (state) {
+        state->rewind();
+        if (obj->dwgInFields(state) != Acad::eOk) ++failures;
+    }
+    AcDbStub* stub = obj->objectId().stub();
+    if (stub->erased != erased) {
+        stub->erased = erased;
+        if (notifyErase) db->fireObjectErased(obj, erased);
+    }
+    obj->recordGraphicsModified();
+}
+}  // namespace
+
+struct AcDbUndoLog::Record {
+    AcDbStub* stub = nullptr;
+    bool created = false;
+    bool erasedBefore = false;
+    bool erasedAfter = false;
+    std::unique_ptr<AcDbDwgMemoryFiler> before;  // null for created objects
+    std::unique_ptr<AcDbDwgMemoryFiler> after;   // filed when the group is undone
+};
+
+struct AcDbUndoLog::Group {
+    std::string name;
+    unsigned long long serial = 0;
+    bool preview = false;
+    std::vector<Record> records;
+    std::unordered_set<const AcDbStub*> recorded;
+    std::unique_ptr<std::map<std::string, AcDbHeaderValue>> headerBefore, headerAfter;
+    AcDbHandle seedBefore, seedAfter;
+    bool empty() const { return records.empty() && !headerBefore; }
+};
+
+AcDbUndoLog::AcDbUndoLog(AcDbDatabase* db) : m_db(db) {}
+AcDbUndoLog::~AcDbUndoLog() = default;
+
+void AcDbUndoLog::clear() {
+    m_undo.clear();
+    m_redo.clear();
+    m_previews.clear();
+}
+
+void AcDbUndoLog::openGroup(unsigned long long serial, const std::string& name) {
+    if (!m_undo.empty() && m_undo.back()->serial == serial) return;
+    auto group = std::make_unique<Group>();
+    group->name = name;
+    group->serial = serial;
+    group->seedBefore = m_db->handseed();
+    m_undo.push_back(std::move(group));
+}
+
+AcDbUndoLog::Group* AcDbUndoLog::target() {
+    if (m_undoing) return nullptr;
+    if (!m_previews.empty()) return m_previews.back().get();
+    if (g_depth == 0 || !m_db->undoRecording()) return nullptr;
+    openGroup(g_serial, g_name);
+    return m_undo.back().get();
+}
+
+// The first change recorded in a command's group makes the last undo final.
+AcDbUndoLog::Record* AcDbUndoLog::add(Group& group, AcDbStub* stub) {
+    if (!group.recorded.insert(stub).second) return nullptr;
+    if (group.empty() && !group.preview) m_redo.clear();
+    Record& r = group.records.emplace_back();
+    r.stub = stub;
+    return &r;
+}
+
+void AcDbUndoLog::objectOpenedForWrite(AcDbStub* stub) {
+    Group* group = target();
+    if (!group || !stub->object || stub->unappended) return;
+    if (!add(*group, stub)) return;
+    const size_t index = group->records.size() - 1;
+    auto filer = std::make_unique<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
+    stub->object->dwgOutFields(filer.get());
+    // Filing may open further objects and grow the list: the record is found again by index.
+    Record& r = group->records[index];
+    r.erasedBefore = stub->erased;
+    if (filer->filerStatus() == Acad::eOk) r.before = std::move(filer);
+}
+
+void AcDbUndoLog::objectAppended(AcDbStub* stub) {
+    Group* group = target();
+    if (!group) {
+        // A new object outside any group may take a handle that a redo would give back.
+        if (!m_undoing && m_previews.empty()) m_redo.clear();
+        return;
+    }
+    if (stub->handle < group->seedBefore) group->seedBefore = stub->handle;
+    if (Record* r = add(*group, stub)) r->created = true;
+}
+
+void AcDbUndoLog::headerWillChange() {
+    Group* group = target();
+    if (!group || group->headerBefore) return;
+    if (group->empty() && !group->preview) m_redo.clear();
+    group->headerBefore = std::make_unique<std::map<std::string, AcDbHeaderValue>>(m_db->headerValues());
+}
+
+// Newest record first: every object back to its first recorded state, created ones out.
+bool AcDbUndoLog::rollBack(Group& group, int& failures) {
+    m_undoing = true;
+    group.seedAfter = m_db->handseed();
+    for (auto it = group.records.rbegin(); it != group.records.rend(); ++it) {
+        Record& r = *it;
+        AcDbObject* obj = nullptr;
+        if (acdbOpenObject(obj, AcDbObjectId(r.stub), AcDb::kForWrite, true) != Acad::eOk) {
+            ++failures;
+            continue;
+        }
+        r.erasedAfter = r.stub->erased;
+        r.after = std::make_unique<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
+        obj->dwgOutFields(r.after.get());
+        if (r.after->filerStatus() != Acad::eOk) r.after.reset();
+        if (r.created) {
+            obj->close();
+            m_db->internalUnappend(r.stub);
+            m_db->fireObjectUnAppended(obj);
+            continue;
+        }
+        restore(m_db, obj, r.before.get(), r.erasedBefore, true, failures);
+        obj->close();
+    }
+    if (group.headerBefore) {
+        group.headerAfter = std::make_unique<std::map<std::string, AcDbHeaderValue>>(m_db->headerValues());
+        m_db->internalHeader() = *group.headerBefore;
+    }
+    // The handles the group used go back when nothing else has taken one since.
+    const AcDbHandle seed = m_db->handseed();
+    if (group.seedBefore < seed &&
+        seed.value() - group.seedBefore.value() <= group.records.size() * 4 + kSeedScanSlack) {
+        bool free = true;
+        for (AcDbHandle h = group.seedBefore; free && h < seed; ++h) free = !m_db->internalHandleInUse(h);
+        if (free) m_db->internalSetHandseed(group.seedBefore);
+    }
+    m_undoing = false;
+    return failures == 0;
+}
+
+// Oldest record first: every object to the state the undo took it from.
+void AcDbUndoLog::rollForward(Group& group, int& failures) {
+    m_undoing = true;
+    for (Record& r : group.records) {
+        if (r.created) m_db->internalReappend(r.stub);
+        AcDbObject* obj = nullptr;
+        if (acdbOpenObject(obj, AcDbObjectId(r.stub), AcDb::kForWrite, true) != Acad::eOk) {
+            ++failures;
+            continue;
+        }
+        restore(m_db, obj, r.after.get(), r.erasedAfter, !r.created, failures);
+        obj->close();
+        if (r.created) m_db->fireObjectReAppended(obj);
+    }
+    if (group.headerAfter) m_db->internalHeader() = *group.headerAfter;
+    if (m_db->handseed() < group.seedAfter) m_db->internalSetHandseed(group.seedAfter);
+    m_undoing = false;
+}
+
+// The running command's own group (that of U or REDO) is no step to undo.
+void AcDbUndoLog::dropOwnGroup() {
+    if (g_depth == 0 || m_undo.empty() || m_undo.back()->serial != g_serial) return;
+    std::unique_ptr<Group> own = std::move(m_undo.back());
+    m_undo.pop_back();
+    if (!own->empty()) {
+        int ignored = 0;
+        rollBack(*own, ignored);
+    }
+}
+
+int AcDbUndoLog::undoableGroups() const {
+    int n = static_cast<int>(m_undo.size());
+    if (n > 0 && g_depth > 0 && m_undo.back()->serial == g_serial) --n;
+    return n;
+}
+
+std::vector<std::string> AcDbUndoLog::undo(int count, int* failures) {
+    std::vector<std::string> names;
+    int failed = 0;
+    dropOwnGroup();
+    std::vector<std::unique_ptr<Group>> undone;
+    while (count-- > 0 && !m_undo.empty()) {
+        std::unique_ptr<Group> group = std::move(m_undo.back());
+        m_undo.pop_back();
+        rollBack(*group, failed);
+        names.push_back(group->name);
+        undone.push_back(std::move(group));
+    }
+    if (!undone.empty()) {
+        std::reverse(undone.begin(), undone.end());
+        m_redo = std::move(undone);
+    }
+    if (failures) *failures = failed;
+    return names;
+}
+
+std::vector<std::string> AcDbUndoLog::redo(int* failures) {
+    std::vector<std::string> names;
+    int failed = 0;
+    dropOwnGroup();
+    for (std::unique_ptr<Group>& group : m_redo) {
+        rollForward(*group, failed);
+        names.push_back(group->name);
+        m_undo.push_back(std::move(group));
+    }
+    m_redo.clear();
+    if (failures) *failures = failed;
+    return names;
+}
+
+void AcDbUndoLog::beginPreview() {
+    auto group = std::make_unique<Group>();
+    group->preview = true;
+    group->seedBefore = m_db->handseed();
+    m_previews.push_back(std::move(group));
+}
+
+void AcDbUndoLog::endPreview() {
+    if (m_previews.empty()) return;
+    std::unique_ptr<Group> group = std::move(m_previews.back());
+    m_previews.pop_back();
+    int failures = 0;
+    rollBack(*group, failures);
+}
+
+void acdbHostBeginUndoGroup(AcDbDatabase* db, const char* name) {
+    if (g_depth++ > 0) return;
+    ++g_serial;
+    g_name = name ? name : "";
+    if (!db) return;
+    AcDbUndoLog& log = db->internalUndoLog();
+    if (db->undoRecording()) log.openGroup(g_serial, g_name);
+}
+
+void acdbHostEndUndoGroup() {
+    if (g_depth > 0) --g_depth;
+}
+
+bool acdbHostUndoGroupActive() { return g_depth > 0; }
+
+AcDbUndoPreviewScope::AcDbUndoPreviewScope(AcDbDatabase* db) : m_db(db) {
+    if (m_db) m_db->internalUndoLog().beginPreview();
+}
+
+AcDbUndoPreviewScope::~AcDbUndoPreviewScope() {
+    if (m_db && cadhost::db::isLiveDatabase(m_db) && m_db->undoLog()) m_db->undoLog()->endPreview();
+}
