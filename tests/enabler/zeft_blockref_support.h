@@ -3,6 +3,7 @@
 // that build block definitions, grip points and intelligent references in it.
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <memory>
 #include <vector>
 #include "ZEFTAttribute.h"
 #include "ZEFTAttributeDefinition.h"
@@ -46,8 +47,11 @@ struct Open {
     Acad::ErrorStatus status = Acad::eOk;
 };
 
+// Its own database, or one given (a document's); the working database while it lives.
 struct Drawing {
-    Drawing() : db(true, true) {
+    Drawing() : owned(std::make_unique<AcDbDatabase>(true, true)), db(*owned) { makeWorking(); }
+    explicit Drawing(AcDbDatabase& other) : db(other) { makeWorking(); }
+    void makeWorking() {
         previous = acdbHostApplicationServices()->workingDatabase();
         acdbHostApplicationServices()->setWorkingDatabase(&db);
     }
@@ -110,7 +114,8 @@ struct Drawing {
         return n;
     }
 
-    AcDbDatabase db;
+    std::unique_ptr<AcDbDatabase> owned;
+    AcDbDatabase& db;
     AcDbDatabase* previous = nullptr;
 };
 

@@ -1,0 +1,114 @@
+// Undo of grip edits, inserts and erasures of intelligent blocks, run on the command line.
+#include "../enabler/grip_drag_support.h"
+#include "../hostcommands/commands_fixture.h"
+#include "db/line.h"
+#include "undo_support.h"
+
+using namespace undotest;
+using namespace zefttest;
+
+namespace {
+class UndoIntelligent : public CommandTest {
+protected:
+    static void SetUpTestSuite() { registerClasses(); }
+    void SetUp() override {
+        CommandTest::SetUp();
+        drawing = std::make_unique<Drawing>(*db);
+    }
+    void TearDown() override {
+        drawing.reset();
+        CommandTest::TearDown();
+    }
+    // Block DOOR: a sideways grip point at (5, 0) that stretches the end of a line.
+    AcDbObjectId doorBlock(const char* statementText = nullptr) {
+        ZEFTGripPoint* grip = gripPoint(1, AcGePoint3d(5, 0, 0));
+        grip->setLeftRight(1);
+        if (statementText) grip->AddFormula(statement(statementText));
+        std::vector<AcDbObjectId> ids;
+        const AcDbObjectId block = drawing->block(
+            "DOOR", {grip, new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0))}, AcGePoint3d::kOrigin, &ids);
+        bind(ids[0], 0, ids[1], {1});
+        return block;
+    }
+    // The end of the line in the definition the reference shows.
+    AcGePoint3d lineEnd(AcDbObjectId ref) {
+        AcDbObjectId shown;
+        {
+            Open<ZEFTBlockReference> r(ref);
+            shown = r->blockTableRecord();
+        }
+        Open<AcDbLine> line(drawing->entitiesOf(shown)[1]);
+        return line->endPoint();
+    }
+    bool hasBlock(const char* name) { return !block(name).isNull(); }
+
+    std::unique_ptr<Drawing> drawing;
+};
+
+Drawing* g_drawing = nullptr;
+AcDbObjectId g_definition;
+
+// What the application does when it turns an insert into an intelligent one, as one command.
+int intelligentInsert() {
+    g_drawing->reference(g_definition, AcGePoint3d(50, 0, 0), {AcGePoint3d(50, 2, 0), AcGePoint3d(50, 4, 0)});
+    return RTNORM;
+}
+}  // namespace
+
+TEST_F(UndoIntelligent, ACancelInAGripStatementLeavesTheDrawingExactlyAsBefore) {
+    const AcDbObjectId ref = sharedReference(*drawing, doorBlock("cancel( )"), AcGePoint3d(30, 10, 0), {AcGePoint3d(30, 12, 0)});
+    const std::string before = drawingText(db);
+    ASSERT_EQ(script("GRIPEDIT L 2 @3,0\n"), 0) << out;
+    EXPECT_GT(out.rfind("GRIPEDIT"), out.find("Specify stretch point")) << "the queued U names what it undid: " << out;
+    EXPECT_EQ(firstDifference(drawingText(db), before), "") << out;
+    EXPECT_FALSE(hasBlock("*DOOR1"));
+    EXPECT_FALSE(Open<ZEFTBlockReference>(ref)->hasPrivateDefinition());
+    EXPECT_TRUE(doc->pendingInput().empty());
+}
+
+TEST_F(UndoIntelligent, AGripEditIsOneStepAndItsDragCloneLeavesNothingBehind) {
+    const AcDbObjectId ref = sharedReference(*drawing, doorBlock(), AcGePoint3d(30, 10, 0), {AcGePoint3d(30, 12, 0)});
+    const std::string before = drawingText(db);
+    ASSERT_EQ(script("GRIPEDIT L 2 @3,0\n"), 0) << out;
+    EXPECT_TRUE(near(lineEnd(ref), AcGePoint3d(8, 0, 0))) << "moved once, not once more for the clone";
+    EXPECT_TRUE(hasBlock("*DOOR1")) << "the first drag makes the private copy";
+    EXPECT_FALSE(hasBlock("*DOOR2")) << "and no drag sample made one that stayed";
+    EXPECT_EQ(Open<ZEFTBlockReference>(ref)->dragCloneState, 0);
+    const std::string after = drawingText(db);
+
+    ASSERT_EQ(script("U\n"), 0) << out;
+    EXPECT_EQ(firstDifference(drawingText(db), before), "");
+    EXPECT_FALSE(hasBlock("*DOOR1"));
+    ASSERT_EQ(script("REDO\n"), 0) << out;
+    EXPECT_EQ(firstDifference(drawingText(db), after), "");
+    EXPECT_TRUE(near(lineEnd(ref), AcGePoint3d(8, 0, 0)));
+
+    // The next drag works on the private copy again.
+    ASSERT_EQ(script("GRIPEDIT L 2 @1,0\n"), 0) << out;
+    EXPECT_TRUE(near(lineEnd(ref), AcGePoint3d(9, 0, 0)));
+    ASSERT_EQ(script("U\n"), 0) << out;
+    EXPECT_EQ(firstDifference(drawingText(db), after), "");
+}
+
+TEST_F(UndoIntelligent, AnIntelligentInsertAndItsErasureAreUndone) {
+    g_drawing = drawing.get();
+    g_definition = doorBlock();
+    ASSERT_TRUE(acedHostDefineCommand({"TESTZINSERT", intelligentInsert}));
+    const std::string before = drawingText(db);
+    ASSERT_EQ(script("TESTZINSERT\n"), 0) << out;
+    EXPECT_EQ(entities().size(), 3u);
+    ASSERT_EQ(script("U\n"), 0) << out;
+    EXPECT_EQ(firstDifference(drawingText(db), before), "");
+    EXPECT_TRUE(entities().empty());
+
+    ASSERT_EQ(script("TESTZINSERT\n"), 0) << out;
+    const std::string inserted = drawingText(db);
+    const AcDbObjectId ref = entities().back();
+    ASSERT_EQ(script("ERASE L\n\n"), 0) << out;
+    EXPECT_TRUE(entities().empty()) << "the attributes go with the reference";
+    ASSERT_EQ(script("U\n"), 0) << out;
+    EXPECT_EQ(firstDifference(drawingText(db), inserted), "");
+    EXPECT_EQ(Open<ZEFTBlockReference>(ref)->attributeCount(), 2);
+    EXPECT_EQ(entities().size(), 3u);
+    acedHostRemoveCommand("TESTZINSERT");
+}
