@@ -12,12 +12,23 @@ std::string g_name;
 // A handle range longer than this is not searched for a seed that can be given back.
 constexpr uint64_t kSeedScanSlack = 1024;
 
+// Appends the object's state to the data; answers where it starts, or -1 when it cannot be filed.
+int64_t fileState(AcDbDwgMemoryFiler& data, const AcDbObject* obj) {
+    data.resetFilerStatus();
+    data.seek(0, 2);
+    const int64_t at = data.tell();
+    obj->dwgOutFields(&data);
+    if (data.filerStatus() == Acad::eOk) return at;
+    data.resetFilerStatus();
+    return -1;
+}
+
 // Reads a filed state back into an object open for write and sets its erase mark.
-void restore(AcDbDatabase* db, AcDbObject* obj, AcDbDwgMemoryFiler* state, bool erased, bool notifyErase,
-             int& failures) {
-    if (state) {
-        state->rewind();
-        if (obj->dwgInFields(state) != Acad::eOk) ++failures;
+void restore(AcDbDatabase* db, AcDbObject* obj, AcDbDwgMemoryFiler* data, int64_t at, bool erased,
+             bool notifyErase, int& failures) {
+    if (data && at >= 0) {
+        data->resetFilerStatus();
+        if (data->seek(at, 0) != Acad::eOk || obj->dwgInFields(data) != Acad::eOk) ++failures;
     }
     AcDbStub* stub = obj->objectId().stub();
     if (stub->erased != erased) {
@@ -33,8 +44,12 @@ struct AcDbUndoLog::Record {
     bool created = false;
     bool erasedBefore = false;
     bool erasedAfter = false;
-    std::unique_ptr<AcDbDwgMemoryFiler> before;  // null for created objects
-    std::unique_ptr<AcDbDwgMemoryFiler> after;   // filed when the group is undone
+    // The state at the first write-open (not for created objects), in the group's data or, for
+    // an object opened while another one was being filed, in a filer of its own.
+    AcDbDwgMemoryFiler* before = nullptr;
+    int64_t beforeAt = -1;
+    std::unique_ptr<AcDbDwgMemoryFiler> ownBefore;
+    int64_t afterAt = -1;  // in the group's after data, filed when the group is undone
 };
 
 struct AcDbUndoLog::Group {
@@ -45,6 +60,8 @@ struct AcDbUndoLog::Group {
     std::unordered_set<const AcDbStub*> recorded;
     std::unique_ptr<std::map<std::string, AcDbHeaderValue>> headerBefore, headerAfter;
     AcDbHandle seedBefore, seedAfter;
+    // One undo filer for all states of the group: ids written once, one buffer.
+    std::unique_ptr<AcDbDwgMemoryFiler> beforeData, afterData;
     bool empty() const { return records.empty() && !headerBefore; }
 };
 
@@ -88,12 +105,25 @@ void AcDbUndoLog::objectOpenedForWrite(AcDbStub* stub) {
     if (!group || !stub->object || stub->unappended) return;
     if (!add(*group, stub)) return;
     const size_t index = group->records.size() - 1;
-    auto filer = std::make_unique<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
-    stub->object->dwgOutFields(filer.get());
-    // Filing may open further objects and grow the list: the record is found again by index.
+    group->records[index].erasedBefore = stub->erased;
+    if (m_filing) {
+        // Opened while another object files itself: its bytes cannot go between those.
+        auto own = std::make_unique<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
+        const int64_t at = fileState(*own, stub->object);
+        Record& r = group->records[index];
+        r.beforeAt = at;
+        r.before = own.get();
+        r.ownBefore = std::move(own);
+        return;
+    }
+    if (!group->beforeData) group->beforeData = std::make_unique<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
+    m_filing = true;
+    const int64_t at = fileState(*group->beforeData, stub->object);
+    m_filing = false;
+    // Filing may have opened further objects and grown the list: the record is found by index.
     Record& r = group->records[index];
-    r.erasedBefore = stub->erased;
-    if (filer->filerStatus() == Acad::eOk) r.before = std::move(filer);
+    r.before = group->beforeData.get();
+    r.beforeAt = at;
 }
 
 void AcDbUndoLog::objectAppended(AcDbStub* stub) {
@@ -118,6 +148,8 @@ void AcDbUndoLog::headerWillChange() {
 bool AcDbUndoLog::rollBack(Group& group, int& failures) {
     m_undoing = true;
     group.seedAfter = m_db->handseed();
+    if (!group.afterData) group.afterData = std::make_unique<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
+    group.afterData->reset();
     for (auto it = group.records.rbegin(); it != group.records.rend(); ++it) {
         Record& r = *it;
         AcDbObject* obj = nullptr;
@@ -126,16 +158,14 @@ bool AcDbUndoLog::rollBack(Group& group, int& failures) {
             continue;
         }
         r.erasedAfter = r.stub->erased;
-        r.after = std::make_unique<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
-        obj->dwgOutFields(r.after.get());
-        if (r.after->filerStatus() != Acad::eOk) r.after.reset();
+        r.afterAt = fileState(*group.afterData, obj);
         if (r.created) {
             obj->close();
             m_db->internalUnappend(r.stub);
             m_db->fireObjectUnAppended(obj);
             continue;
         }
-        restore(m_db, obj, r.before.get(), r.erasedBefore, true, failures);
+        restore(m_db, obj, r.before, r.beforeAt, r.erasedBefore, true, failures);
         obj->close();
     }
     if (group.headerBefore) {
@@ -164,7 +194,7 @@ void AcDbUndoLog::rollForward(Group& group, int& failures) {
             ++failures;
             continue;
         }
-        restore(m_db, obj, r.after.get(), r.erasedAfter, !r.created, failures);
+        restore(m_db, obj, group.afterData.get(), r.afterAt, r.erasedAfter, !r.created, failures);
         obj->close();
         if (r.created) m_db->fireObjectReAppended(obj);
     }

@@ -62,6 +62,7 @@ private:
     std::vector<std::unique_ptr<Group>> m_redo;     // in the order they are redone
     std::vector<std::unique_ptr<Group>> m_previews; // innermost last
     bool m_undoing = false;
+    bool m_filing = false;  // an object is filing its state into a group's data
 };
 
 // The command line opens a group for each command: db (the current drawing) gets it at once,
