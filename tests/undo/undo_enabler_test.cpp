@@ -112,3 +112,13 @@ TEST_F(UndoIntelligent, AnIntelligentInsertAndItsErasureAreUndone) {
     EXPECT_EQ(entities().size(), 3u);
     acedHostRemoveCommand("TESTZINSERT");
 }
+
+TEST_F(UndoIntelligent, AStretchOfAnIntelligentReferenceIsUndone) {
+    const AcDbObjectId ref = sharedReference(*drawing, doorBlock(), AcGePoint3d(30, 10, 0), {AcGePoint3d(30, 12, 0)});
+    gripList(Open<ZEFTBlockReference>(ref).object);  // its grips were shown before the stretch
+    const std::string before = drawingText(db);
+    ASSERT_EQ(script("STRETCH 34,9 36,11 0,0 2,0\n"), 0) << out;
+    EXPECT_TRUE(drawingText(db) != before) << out;
+    ASSERT_EQ(script("U\n"), 0) << out;
+    EXPECT_EQ(firstDifference(drawingText(db), before), "");
+}
