@@ -57,6 +57,25 @@ TEST_F(UndoCommands, UBringsBackTheDrawingAfterEachCommandAndRedoReappliesIt) {
     expectUndone("SETVAR TEXTSIZE 9\n");
 }
 
+TEST_F(UndoCommands, DrawingCopyingAndBlockCommandsAreUndoneToo) {
+    expectUndone("ARC 10,0 0,10 -10,0\n");
+    expectUndone("PLINE 0,0 10,0 10,10 C\n");
+    expectUndone("TEXT 5,5 3 45 Hello world\n");
+    expectUndone("ATTDEF\nname\nYour name\nNobody\n1,2\n\n");
+    expectUndone("COPY ALL\n\n0,0 20,0 40,0\n\n");
+    expectUndone("MIRROR ALL\n\n0,0 0,1\nY\n");
+    expectUndone("ROTATE ALL\n\n0,0 90\n");
+    expectUndone("SCALE ALL\n\n0,0 3\n");
+    ASSERT_EQ(script("INSERT door 20,20 1 0\nJane\n"), 0) << out;
+    expectUndone("EXPLODE ALL\n\n");
+    dxftest::TempDir dir;
+    const std::string file = dir.file("door.dxf");
+    ASSERT_EQ(script("WBLOCK " + file + "\ndoor\nERASE ALL\n\n"), 0) << out;
+    expectUndone("PURGE B *\n");
+    ASSERT_EQ(script("PURGE B *\n"), 0) << out;
+    expectUndone("INSERT " + file + " 0,0 1 0\nAnn\n");
+}
+
 TEST_F(UndoCommands, UndoTakesANumberOfCommandsAndSaysWhenNothingIsLeft) {
     const std::string before = drawingText(db);
     ASSERT_EQ(script("LINE 0,0 1,1\n\nCIRCLE 0,0 2\nMOVE ALL\n\n0,0 1,0\n"), 0) << out;
