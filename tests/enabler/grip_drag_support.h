@@ -1,6 +1,7 @@
 #pragma once
 // Helpers for the grip drag and reshaping tests: binding children by hand, references that
 // still show a shared definition, grip statements from words, and captured output.
+#include <dlfcn.h>
 #include <cctype>
 #include <cstdlib>
 #include <sstream>
@@ -8,6 +9,7 @@
 #include <vector>
 #include "ed/docman.h"
 #include "rx/print.h"
+#include "TamselDbx4App.h"
 #include "theFunctions.h"
 #include "zeft_blockref_support.h"
 
@@ -108,6 +110,21 @@ struct PrintCapture {
         return printed;
     }
     static void sink(const char* piece) { text() += piece; }
+};
+
+// The enabler attached as the host attaches a loaded module, so that its texts are there.
+struct ModuleAttached {
+    ModuleAttached() : handle(dlopen("TamselDbx4.dbx", RTLD_NOW | RTLD_NOLOAD)) {
+        if (handle) DllMain(handle, DLL_PROCESS_ATTACH, nullptr);
+    }
+    ~ModuleAttached() {
+        if (!handle) return;
+        DllMain(handle, DLL_PROCESS_DETACH, nullptr);
+        dlclose(handle);
+    }
+    ModuleAttached(const ModuleAttached&) = delete;
+    ModuleAttached& operator=(const ModuleAttached&) = delete;
+    void* handle;
 };
 
 // A document for queued input, closed again at the end; the drawing stays the working one.

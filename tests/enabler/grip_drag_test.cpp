@@ -188,7 +188,9 @@ TEST_F(GripDrag, FailedChildStretchesQueueOneUndoAndOneMessagePerMove) {
     bind(ids[0], 0, ids[1], {7});  // a line has two stretch points: both moves fail
     bind(ids[0], 0, ids[2], {7});
     const AcDbObjectId ref = d.reference(block);
+    ModuleAttached module;
     const std::string message(loadResString(kStretchFailedString));
+    ASSERT_FALSE(message.empty());
     std::string once;
     {
         PrintCapture printed;

@@ -12,6 +12,7 @@
 #include "ed/docman.h"
 #include "ed/winapp.h"
 #include "rx/print.h"
+#include "grip_drag_support.h"
 #include "zeft_blockref_support.h"
 
 using namespace zefttest;
@@ -184,6 +185,8 @@ TEST_F(ZeftUtilities, FailedStretchQueuesUndoAndPrintsOncePerMove) {
     ASSERT_NE(document, nullptr);
     ZEFTBlockReference reference;
     Immovable entity;
+    ModuleAttached module;
+    ASSERT_FALSE(loadResString(kStretchFailedString).IsEmpty());
     const int focused = acedGetAcadDockCmdLine()->focusCount();
     g_printed.clear();
     acutSetPrintSink(capture);

@@ -1,5 +1,6 @@
 // Undo of grip edits, inserts and erasures of intelligent blocks, run on the command line.
 #include "../enabler/grip_drag_support.h"
+#include "Utilities.h"
 #include "../hostcommands/commands_fixture.h"
 #include "db/line.h"
 #include "undo_support.h"
@@ -20,14 +21,15 @@ protected:
         CommandTest::TearDown();
     }
     // Block DOOR: a sideways grip point at (5, 0) that stretches the end of a line.
-    AcDbObjectId doorBlock(const char* statementText = nullptr) {
+    // A stretch index past the line's two points makes the child's stretch fail.
+    AcDbObjectId doorBlock(const char* statementText = nullptr, int stretchIndex = 1) {
         ZEFTGripPoint* grip = gripPoint(1, AcGePoint3d(5, 0, 0));
         grip->setLeftRight(1);
         if (statementText) grip->AddFormula(statement(statementText));
         std::vector<AcDbObjectId> ids;
         const AcDbObjectId block = drawing->block(
             "DOOR", {grip, new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(5, 0, 0))}, AcGePoint3d::kOrigin, &ids);
-        bind(ids[0], 0, ids[1], {1});
+        bind(ids[0], 0, ids[1], {stretchIndex});
         return block;
     }
     // The end of the line in the definition the reference shows.
@@ -64,6 +66,19 @@ TEST_F(UndoIntelligent, ACancelInAGripStatementLeavesTheDrawingExactlyAsBefore) 
     EXPECT_FALSE(hasBlock("*DOOR1"));
     EXPECT_FALSE(Open<ZEFTBlockReference>(ref)->hasPrivateDefinition());
     EXPECT_TRUE(doc->pendingInput().empty());
+}
+
+TEST_F(UndoIntelligent, AChildThatCannotStretchUndoesTheGripEditWithOneMessage) {
+    ModuleAttached module;
+    const std::string message(loadResString(kStretchFailedString));
+    ASSERT_FALSE(message.empty());
+    const AcDbObjectId definition = doorBlock(nullptr, 7);
+    sharedReference(*drawing, definition, AcGePoint3d(30, 10, 0));
+    const std::string before = drawingText(db);
+    ASSERT_EQ(script("GRIPEDIT L 2 @3,0\n"), 0) << out;
+    EXPECT_NE(out.find(message), std::string::npos) << out;
+    EXPECT_EQ(out.find(message), out.rfind(message)) << "once: the drag clone's message is not shown";
+    EXPECT_EQ(firstDifference(drawingText(db), before), "") << out;
 }
 
 TEST_F(UndoIntelligent, AGripEditIsOneStepAndItsDragCloneLeavesNothingBehind) {
