@@ -71,46 +71,31 @@ void AcDbAlignedDimension::buildGraphics(Graphics& graphics) const {
 Acad::ErrorStatus AcDbAlignedDimension::getGripPoints(AcGePoint3dArray& gripPoints, AcDbIntArray&,
                                                       AcDbIntArray&) const {
     assertReadEnabled();
-    gripPoints.append(m_xLine1);
-    gripPoints.append(m_xLine2);
-    gripPoints.append(m_dimLine);
-    gripPoints.append(textPosition());
+    appendLinearPoints(points(), gripPoints, true);
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbAlignedDimension::moveGripPointsAt(const AcDbIntArray& indices, const AcGeVector3d& offset) {
     assertWriteEnabled();
-    AcGePoint3d text = textPosition();
-    if (indices.contains(0)) m_xLine1 += offset;
-    if (indices.contains(1)) m_xLine2 += offset;
-    if (indices.contains(2)) m_dimLine += offset;
-    if (indices.contains(3)) return setTextPosition(text + offset);
-    return Acad::eOk;
+    return moveLinearPoints(points(), indices, offset);
 }
 
 Acad::ErrorStatus AcDbAlignedDimension::getStretchPoints(AcGePoint3dArray& stretchPoints) const {
     assertReadEnabled();
-    stretchPoints.append(m_xLine1);
-    stretchPoints.append(m_xLine2);
-    stretchPoints.append(m_dimLine);
+    appendLinearPoints(points(), stretchPoints, false);
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbAlignedDimension::moveStretchPointsAt(const AcDbIntArray& indices, const AcGeVector3d& offset) {
     assertWriteEnabled();
-    AcDbIntArray points;
-    for (int i : indices)
-        if (i >= 0 && i < 3) points.append(i);
-    return moveGripPointsAt(points, offset);
+    return moveGripPointsAt(stretchIndices(indices), offset);
 }
 
 Acad::ErrorStatus AcDbAlignedDimension::transformBy(const AcGeMatrix3d& xform) {
     assertWriteEnabled();
     Acad::ErrorStatus es = transformCommon(xform);
     if (es != Acad::eOk) return es;
-    m_xLine1 = xform * m_xLine1;
-    m_xLine2 = xform * m_xLine2;
-    m_dimLine = xform * m_dimLine;
+    transformLinearPoints(points(), xform);
     return Acad::eOk;
 }
 
@@ -118,9 +103,7 @@ Acad::ErrorStatus AcDbAlignedDimension::dwgOutFields(AcDbDwgFiler* filer) const 
     assertReadEnabled();
     Acad::ErrorStatus es = AcDbDimension::dwgOutFields(filer);
     if (es != Acad::eOk) return es;
-    filer->writePoint3d(m_xLine1);
-    filer->writePoint3d(m_xLine2);
-    filer->writePoint3d(m_dimLine);
+    writeLinearPoints(filer, points());
     filer->writeDouble(m_oblique);
     return filer->filerStatus();
 }
@@ -129,9 +112,7 @@ Acad::ErrorStatus AcDbAlignedDimension::dwgInFields(AcDbDwgFiler* filer) {
     assertWriteEnabled();
     Acad::ErrorStatus es = AcDbDimension::dwgInFields(filer);
     if (es != Acad::eOk) return es;
-    filer->readPoint3d(&m_xLine1);
-    filer->readPoint3d(&m_xLine2);
-    filer->readPoint3d(&m_dimLine);
+    readLinearPoints(filer, points());
     filer->readDouble(&m_oblique);
     if (!std::isfinite(m_oblique)) m_oblique = 0;
     return filer->filerStatus();

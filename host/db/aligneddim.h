@@ -43,6 +43,10 @@ protected:
     void setDefinitionPoint(const AcGePoint3d& point) override { m_dimLine = point; }
 
 private:
+    LinearPoints points() const {
+        auto* self = const_cast<AcDbAlignedDimension*>(this);
+        return {&self->m_xLine1, &self->m_xLine2, &self->m_dimLine};
+    }
     AcGePoint3d m_xLine1, m_xLine2, m_dimLine;
     double m_oblique = 0;
 };

@@ -421,3 +421,45 @@ Acad::ErrorStatus AcDbDimension::dxfInFields(AcDbDxfFiler* filer) {
     }
     return filer->filerStatus();
 }
+
+void AcDbDimension::appendLinearPoints(const LinearPoints& points, AcGePoint3dArray& out, bool withText) const {
+    out.append(*points.xLine1);
+    out.append(*points.xLine2);
+    out.append(*points.dimLine);
+    if (withText) out.append(textPosition());
+}
+
+Acad::ErrorStatus AcDbDimension::moveLinearPoints(const LinearPoints& points, const AcDbIntArray& indices,
+                                                  const AcGeVector3d& offset) {
+    AcGePoint3d text = textPosition();
+    if (indices.contains(0)) *points.xLine1 += offset;
+    if (indices.contains(1)) *points.xLine2 += offset;
+    if (indices.contains(2)) *points.dimLine += offset;
+    if (indices.contains(3)) return setTextPosition(text + offset);
+    return Acad::eOk;
+}
+
+AcDbIntArray AcDbDimension::stretchIndices(const AcDbIntArray& indices) {
+    AcDbIntArray points;
+    for (int i : indices)
+        if (i >= 0 && i < 3) points.append(i);
+    return points;
+}
+
+void AcDbDimension::transformLinearPoints(const LinearPoints& points, const AcGeMatrix3d& xform) {
+    *points.xLine1 = xform * *points.xLine1;
+    *points.xLine2 = xform * *points.xLine2;
+    *points.dimLine = xform * *points.dimLine;
+}
+
+void AcDbDimension::writeLinearPoints(AcDbDwgFiler* filer, const LinearPoints& points) {
+    filer->writePoint3d(*points.xLine1);
+    filer->writePoint3d(*points.xLine2);
+    filer->writePoint3d(*points.dimLine);
+}
+
+void AcDbDimension::readLinearPoints(AcDbDwgFiler* filer, const LinearPoints& points) {
+    filer->readPoint3d(points.xLine1);
+    filer->readPoint3d(points.xLine2);
+    filer->readPoint3d(points.dimLine);
+}

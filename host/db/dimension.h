@@ -82,6 +82,22 @@ protected:
     // Points projected into the dimension's plane through a point.
     AcGePoint3d inPlane(const AcGePoint3d& p, const AcGePoint3d& through) const;
 
+    // The linear kinds' points: extension line 1 and 2 and the dimension line point, as grips
+    // 0 to 2 (the text position is grip 3) and as the stretch points.
+    struct LinearPoints {
+        AcGePoint3d* xLine1;
+        AcGePoint3d* xLine2;
+        AcGePoint3d* dimLine;
+    };
+    void appendLinearPoints(const LinearPoints& points, AcGePoint3dArray& out, bool withText) const;
+    Acad::ErrorStatus moveLinearPoints(const LinearPoints& points, const AcDbIntArray& indices,
+                                       const AcGeVector3d& offset);
+    // The indices of a stretch that name points (not the text).
+    static AcDbIntArray stretchIndices(const AcDbIntArray& indices);
+    static void transformLinearPoints(const LinearPoints& points, const AcGeMatrix3d& xform);
+    static void writeLinearPoints(AcDbDwgFiler* filer, const LinearPoints& points);
+    static void readLinearPoints(AcDbDwgFiler* filer, const LinearPoints& points);
+
 private:
     struct Sizes {
         double arrow = 0.18, text = 0.18, extensionOffset = 0.0625, extensionBeyond = 0.18, gap = 0.09;
