@@ -1,7 +1,6 @@
 #include "db/attdef.h"
 #include "rx/rxclass.h"
-#include <cstdlib>
-#include <cstring>
+#include "db/attributefields.h"
 #include "db/entitysupport.h"
 #include "rx/print.h"
 
@@ -9,19 +8,13 @@ ACRX_HOST_DEFINE_MEMBERS(AcDbAttributeDefinition, AcDbText, "ATTDEF", ACRX_HOST_
 
 using namespace cadhost::ent;
 
-namespace {
-char* heapCopy(const std::string& s) {
-    char* out = static_cast<char*>(std::malloc(s.size() + 1));
-    if (out) std::memcpy(out, s.c_str(), s.size() + 1);
-    return out;
-}
-}  // namespace
-
 AcDbAttributeDefinition::AcDbAttributeDefinition() = default;
 
 AcDbAttributeDefinition::AcDbAttributeDefinition(const AcGePoint3d& position, const char* text, const char* tag,
                                                  const char* prompt, AcDbObjectId style)
-    : AcDbText(position, text, style), m_tag(tag ? tag : ""), m_prompt(prompt ? prompt : "") {}
+    : AcDbText(position, text, style), m_prompt(prompt ? prompt : "") {
+    m_fields.tag = tag ? tag : "";
+}
 
 AcDbAttributeDefinition::~AcDbAttributeDefinition() = default;
 
@@ -43,80 +36,77 @@ Acad::ErrorStatus AcDbAttributeDefinition::setPrompt(const char* prompt) {
 
 char* AcDbAttributeDefinition::tag() const {
     assertReadEnabled();
-    return heapCopy(m_tag);
+    return heapCopy(m_fields.tag);
 }
 
 const char* AcDbAttributeDefinition::tagConst() const {
     assertReadEnabled();
-    return m_tag.c_str();
+    return m_fields.tag.c_str();
 }
 
 Acad::ErrorStatus AcDbAttributeDefinition::setTag(const char* tag) {
     assertWriteEnabled();
     if (!tag) return Acad::eInvalidInput;
-    m_tag = tag;
+    m_fields.tag = tag;
     return Acad::eOk;
 }
 
 Adesk::UInt16 AcDbAttributeDefinition::fieldLength() const {
     assertReadEnabled();
-    return m_fieldLength;
+    return m_fields.fieldLength;
 }
 
 Acad::ErrorStatus AcDbAttributeDefinition::setFieldLength(Adesk::UInt16 length) {
     assertWriteEnabled();
-    m_fieldLength = length;
+    m_fields.fieldLength = length;
     return Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbAttributeDefinition::setFlag(Adesk::Int16 bit, bool value) {
     assertWriteEnabled();
-    m_flags = static_cast<Adesk::Int16>(value ? (m_flags | bit) : (m_flags & ~bit));
+    m_fields.setFlag(bit, value);
     return Acad::eOk;
 }
 
-bool AcDbAttributeDefinition::isInvisible() const { assertReadEnabled(); return m_flags & 1; }
+bool AcDbAttributeDefinition::isInvisible() const { assertReadEnabled(); return m_fields.flags & 1; }
 Acad::ErrorStatus AcDbAttributeDefinition::setInvisible(bool value) { return setFlag(1, value); }
-bool AcDbAttributeDefinition::isConstant() const { assertReadEnabled(); return m_flags & 2; }
+bool AcDbAttributeDefinition::isConstant() const { assertReadEnabled(); return m_fields.flags & 2; }
 Acad::ErrorStatus AcDbAttributeDefinition::setConstant(bool value) { return setFlag(2, value); }
-bool AcDbAttributeDefinition::isVerifiable() const { assertReadEnabled(); return m_flags & 4; }
+bool AcDbAttributeDefinition::isVerifiable() const { assertReadEnabled(); return m_fields.flags & 4; }
 Acad::ErrorStatus AcDbAttributeDefinition::setVerifiable(bool value) { return setFlag(4, value); }
-bool AcDbAttributeDefinition::isPreset() const { assertReadEnabled(); return m_flags & 8; }
+bool AcDbAttributeDefinition::isPreset() const { assertReadEnabled(); return m_fields.flags & 8; }
 Acad::ErrorStatus AcDbAttributeDefinition::setPreset(bool value) { return setFlag(8, value); }
 
 Adesk::Int16 AcDbAttributeDefinition::attributeFlags() const {
     assertReadEnabled();
-    return m_flags;
+    return m_fields.flags;
 }
 
 bool AcDbAttributeDefinition::lockPositionInBlock() const {
     assertReadEnabled();
-    return m_lockPosition;
+    return m_fields.lockPosition;
 }
 
 Acad::ErrorStatus AcDbAttributeDefinition::setLockPositionInBlock(bool value) {
     assertWriteEnabled();
-    m_lockPosition = value;
+    m_fields.lockPosition = value;
     return Acad::eOk;
 }
 
 void AcDbAttributeDefinition::list() const {
     AcDbText::list();
-    acutPrintf("                    Tag = %s\n", m_tag.c_str());
+    m_fields.listTag();
     acutPrintf("                 Prompt = %s\n", m_prompt.c_str());
-    acutPrintf("                  Flags =%s%s%s%s\n", (m_flags & 1) ? " invisible" : "",
-               (m_flags & 2) ? " constant" : "", (m_flags & 4) ? " verify" : "", (m_flags & 8) ? " preset" : "");
+    m_fields.listFlags();
 }
 
 Acad::ErrorStatus AcDbAttributeDefinition::dwgOutFields(AcDbDwgFiler* filer) const {
     assertReadEnabled();
     Acad::ErrorStatus es = AcDbText::dwgOutFields(filer);
     if (es != Acad::eOk) return es;
-    filer->writeString(m_tag.c_str());
+    filer->writeString(m_fields.tag.c_str());
     filer->writeString(m_prompt.c_str());
-    filer->writeUInt16(m_fieldLength);
-    filer->writeInt16(m_flags);
-    filer->writeBool(m_lockPosition);
+    m_fields.dwgOutRest(filer);
     return filer->filerStatus();
 }
 
@@ -124,18 +114,9 @@ Acad::ErrorStatus AcDbAttributeDefinition::dwgInFields(AcDbDwgFiler* filer) {
     assertWriteEnabled();
     Acad::ErrorStatus es = AcDbText::dwgInFields(filer);
     if (es != Acad::eOk) return es;
-    char* tag = nullptr;
-    char* prompt = nullptr;
-    filer->readString(&tag);
-    filer->readString(&prompt);
-    filer->readUInt16(&m_fieldLength);
-    filer->readInt16(&m_flags);
-    filer->readBool(&m_lockPosition);
-    m_tag = tag ? tag : "";
-    m_prompt = prompt ? prompt : "";
-    std::free(tag);
-    std::free(prompt);
-    m_flags &= 15;
+    readDwgString(filer, m_fields.tag);
+    readDwgString(filer, m_prompt);
+    m_fields.dwgInRest(filer);
     return filer->filerStatus();
 }
 
@@ -146,24 +127,15 @@ Acad::ErrorStatus AcDbAttributeDefinition::dxfOutFields(AcDbDxfFiler* filer) con
     if ((es = dxfOutTextPart(filer)) != Acad::eOk) return es;
     filer->writeSubclass("AcDbAttributeDefinition");
     filer->writeString(3, m_prompt.c_str());
-    filer->writeString(2, m_tag.c_str());
-    filer->writeInt16(70, m_flags);
-    if (m_fieldLength != 0) filer->writeInt16(73, static_cast<Adesk::Int16>(m_fieldLength));
-    AcDb::TextVertMode v = verticalMode();
-    if (v != AcDb::kTextBase) filer->writeInt16(74, static_cast<Adesk::Int16>(v));
-    if (m_lockPosition) filer->writeInt8(280, 1);
+    m_fields.dxfOut(filer, verticalMode());
     return filer->filerStatus();
 }
 
 bool AcDbAttributeDefinition::dxfInOwnGroup(const resbuf& rb) {
     switch (rb.restype) {
-        case 2: m_tag = groupString(rb); return true;
         case 3: m_prompt = groupString(rb); return true;
-        case 70: m_flags = static_cast<Adesk::Int16>(groupInt(rb) & 15); return true;
-        case 73: m_fieldLength = static_cast<Adesk::UInt16>(groupInt(rb)); return true;
         case 74: internalSetVerticalMode(groupInt(rb)); return true;
-        case 280: m_lockPosition = groupInt(rb) != 0; return true;  // the last 280 is the lock flag
-        default: return false;
+        default: return m_fields.dxfInGroup(rb);
     }
 }
 

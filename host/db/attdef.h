@@ -1,4 +1,5 @@
 #pragma once
+#include "db/attributefields.h"
 #include "db/text.h"
 
 // Attribute definition of a block: the tag, the prompt and the default value (the text
@@ -43,8 +44,6 @@ protected:
 
 private:
     Acad::ErrorStatus setFlag(Adesk::Int16 bit, bool value);
-    std::string m_tag, m_prompt;
-    Adesk::UInt16 m_fieldLength = 0;
-    Adesk::Int16 m_flags = 0;
-    bool m_lockPosition = false;
+    std::string m_prompt;
+    cadhost::ent::AttributeFields m_fields;
 };

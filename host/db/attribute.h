@@ -1,4 +1,5 @@
 #pragma once
+#include "db/attributefields.h"
 #include "db/text.h"
 
 class AcDbAttributeDefinition;
@@ -48,8 +49,5 @@ protected:
 
 private:
     Acad::ErrorStatus setFlag(Adesk::Int16 bit, bool value);
-    std::string m_tag;
-    Adesk::UInt16 m_fieldLength = 0;
-    Adesk::Int16 m_flags = 0;
-    bool m_lockPosition = false;
+    cadhost::ent::AttributeFields m_fields;
 };
