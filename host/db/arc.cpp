@@ -395,18 +395,6 @@ Acad::ErrorStatus AcDbArc::getGeomExtents(AcDbExtents& ext) const {
     return Acad::eOk;
 }
 
-Acad::ErrorStatus AcDbArc::intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
-                                         int thisGsMarker, int otherGsMarker) const {
-    assertReadEnabled();
-    return intersectCurves(this, other, type, points, thisGsMarker, otherGsMarker);
-}
-
-Acad::ErrorStatus AcDbArc::intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& plane,
-                                         AcGePoint3dArray& points, int thisGsMarker, int otherGsMarker) const {
-    assertReadEnabled();
-    return intersectCurvesProjected(this, other, type, plane, points, thisGsMarker, otherGsMarker);
-}
-
 // ---- filing ----
 
 Acad::ErrorStatus AcDbArc::dwgOutFields(AcDbDwgFiler* filer) const {

@@ -77,11 +77,6 @@ public:
     // Exact: the ends and the extreme points of the circle that lie in the sweep.
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
     // kExtendThis makes this arc its full circle.
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
-                                    int thisGsMarker = 0, int otherGsMarker = 0) const override;
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& projectionPlane,
-                                    AcGePoint3dArray& points, int thisGsMarker = 0,
-                                    int otherGsMarker = 0) const override;
 
     // DXF: subclass AcDbCircle (39, 10 centre in object coordinates, 40, 210), then subclass
     // AcDbArc (50 start, 51 end angle, degrees).

@@ -285,18 +285,6 @@ Acad::ErrorStatus AcDbCircle::getGeomExtents(AcDbExtents& ext) const {
     return Acad::eOk;
 }
 
-Acad::ErrorStatus AcDbCircle::intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
-                                            int thisGsMarker, int otherGsMarker) const {
-    assertReadEnabled();
-    return intersectCurves(this, other, type, points, thisGsMarker, otherGsMarker);
-}
-
-Acad::ErrorStatus AcDbCircle::intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& plane,
-                                            AcGePoint3dArray& points, int thisGsMarker, int otherGsMarker) const {
-    assertReadEnabled();
-    return intersectCurvesProjected(this, other, type, plane, points, thisGsMarker, otherGsMarker);
-}
-
 // ---- filing ----
 
 Acad::ErrorStatus AcDbCircle::dwgOutFields(AcDbDwgFiler* filer) const {

@@ -65,11 +65,6 @@ public:
     Acad::ErrorStatus getTransformedCopy(const AcGeMatrix3d& xform, AcDbEntity*& copy) const override;
     Acad::ErrorStatus explode(AcDbVoidPtrArray& entities) const override;  // eNotApplicable
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
-                                    int thisGsMarker = 0, int otherGsMarker = 0) const override;
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& projectionPlane,
-                                    AcGePoint3dArray& points, int thisGsMarker = 0,
-                                    int otherGsMarker = 0) const override;
 
     // DXF: subclass AcDbCircle, 39 thickness, 10 centre (object coordinates), 40 radius, 210 normal.
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;

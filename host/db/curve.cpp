@@ -3,6 +3,7 @@
 #include <cmath>
 #include "rx/rxclass.h"
 #include "db/entity.h"
+#include "db/curvesupport.h"
 
 ACRX_HOST_DEFINE_MEMBERS(AcDbCurve, AcDbEntity, "", ACRX_NO_CONS)
 
@@ -249,4 +250,16 @@ void AcDbCurve::getOutline(AcArray<AcGePoint3dArray>& paths, double deviation) c
     };
     for (int i = 1; i < pts.length(); ++i) refine(refine, params[i - 1], pts[i - 1], params[i], pts[i], 0);
     paths.append(path);
+}
+
+Acad::ErrorStatus AcDbCurve::intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
+                                           int thisGsMarker, int otherGsMarker) const {
+    assertReadEnabled();
+    return cadhost::curve::intersectCurves(this, other, type, points, thisGsMarker, otherGsMarker);
+}
+
+Acad::ErrorStatus AcDbCurve::intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& plane,
+                                           AcGePoint3dArray& points, int thisGsMarker, int otherGsMarker) const {
+    assertReadEnabled();
+    return cadhost::curve::intersectCurvesProjected(this, other, type, plane, points, thisGsMarker, otherGsMarker);
 }

@@ -559,18 +559,6 @@ Acad::ErrorStatus AcDbEllipse::getGeomExtents(AcDbExtents& ext) const {
     return Acad::eOk;
 }
 
-Acad::ErrorStatus AcDbEllipse::intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
-                                             int thisGsMarker, int otherGsMarker) const {
-    assertReadEnabled();
-    return intersectCurves(this, other, type, points, thisGsMarker, otherGsMarker);
-}
-
-Acad::ErrorStatus AcDbEllipse::intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& plane,
-                                             AcGePoint3dArray& points, int thisGsMarker, int otherGsMarker) const {
-    assertReadEnabled();
-    return intersectCurvesProjected(this, other, type, plane, points, thisGsMarker, otherGsMarker);
-}
-
 // ---- filing ----
 
 Acad::ErrorStatus AcDbEllipse::dwgOutFields(AcDbDwgFiler* filer) const {

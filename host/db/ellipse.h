@@ -86,11 +86,6 @@ public:
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;  // exact
     // Exact against straight pieces and against arcs and ellipses in other planes; in its own
     // plane against curved pieces by Newton steps from chord crossings.
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
-                                    int thisGsMarker = 0, int otherGsMarker = 0) const override;
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& projectionPlane,
-                                    AcGePoint3dArray& points, int thisGsMarker = 0,
-                                    int otherGsMarker = 0) const override;
 
     // DXF: subclass AcDbEllipse, 10 centre, 11 major axis end relative to the centre, 210
     // normal, 40 ratio, 41 start and 42 end parameter.

@@ -140,6 +140,12 @@ public:
                                                 bool extend = false) const;
     virtual Acad::ErrorStatus getArea(double& area) const;
     void getOutline(AcArray<AcGePoint3dArray>& paths, double deviation) const override;
+    // Exact between the native curves, by the outlines for anything else.
+    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
+                                    int thisGsMarker = 0, int otherGsMarker = 0) const override;
+    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& projectionPlane,
+                                    AcGePoint3dArray& points, int thisGsMarker = 0,
+                                    int otherGsMarker = 0) const override;
 
 protected:
     AcDbCurve();

@@ -278,18 +278,6 @@ Acad::ErrorStatus AcDbLine::getGeomExtents(AcDbExtents& ext) const {
     return Acad::eOk;
 }
 
-Acad::ErrorStatus AcDbLine::intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
-                                          int thisGsMarker, int otherGsMarker) const {
-    assertReadEnabled();
-    return intersectCurves(this, other, type, points, thisGsMarker, otherGsMarker);
-}
-
-Acad::ErrorStatus AcDbLine::intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& plane,
-                                          AcGePoint3dArray& points, int thisGsMarker, int otherGsMarker) const {
-    assertReadEnabled();
-    return intersectCurvesProjected(this, other, type, plane, points, thisGsMarker, otherGsMarker);
-}
-
 // ---- filing ----
 
 Acad::ErrorStatus AcDbLine::dwgOutFields(AcDbDwgFiler* filer) const {

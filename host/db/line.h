@@ -60,11 +60,6 @@ public:
     Acad::ErrorStatus explode(AcDbVoidPtrArray& entities) const override;  // eNotApplicable
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
     // kExtendThis makes this line infinite.
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
-                                    int thisGsMarker = 0, int otherGsMarker = 0) const override;
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& projectionPlane,
-                                    AcGePoint3dArray& points, int thisGsMarker = 0,
-                                    int otherGsMarker = 0) const override;
 
     // DXF: subclass AcDbLine, 39 thickness, 10 start, 11 end, 210 normal.
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;

@@ -404,18 +404,6 @@ Acad::ErrorStatus AcDbPolyline::getGeomExtents(AcDbExtents& ext) const {
     return Acad::eOk;
 }
 
-Acad::ErrorStatus AcDbPolyline::intersectWith(const AcDbEntity* other, AcDb::Intersect type,
-                                              AcGePoint3dArray& points, int thisGsMarker, int otherGsMarker) const {
-    assertReadEnabled();
-    return intersectCurves(this, other, type, points, thisGsMarker, otherGsMarker);
-}
-
-Acad::ErrorStatus AcDbPolyline::intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& plane,
-                                              AcGePoint3dArray& points, int thisGsMarker, int otherGsMarker) const {
-    assertReadEnabled();
-    return intersectCurvesProjected(this, other, type, plane, points, thisGsMarker, otherGsMarker);
-}
-
 // ---- filing ----
 
 Acad::ErrorStatus AcDbPolyline::dwgOutFields(AcDbDwgFiler* filer) const {

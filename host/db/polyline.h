@@ -89,11 +89,6 @@ public:
     // Lines and arcs (widths are lost), with this polyline's properties and thickness.
     Acad::ErrorStatus explode(AcDbVoidPtrArray& entities) const override;
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;  // centre line, exact
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
-                                    int thisGsMarker = 0, int otherGsMarker = 0) const override;
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& projectionPlane,
-                                    AcGePoint3dArray& points, int thisGsMarker = 0,
-                                    int otherGsMarker = 0) const override;
 
     // DXF: subclass AcDbPolyline, 90 count, 70 flags (1 closed, 128 plinegen), 43 constant
     // width, 38 elevation, 39 thickness, per vertex 10 point, 40/41 widths, 42 bulge; 210 normal.

@@ -115,11 +115,6 @@ public:
     Acad::ErrorStatus getTransformedCopy(const AcGeMatrix3d& xform, AcDbEntity*& copy) const override;
     Acad::ErrorStatus explode(AcDbVoidPtrArray& entities) const override;  // lines and arcs
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
-                                    int thisGsMarker = 0, int otherGsMarker = 0) const override;
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& projectionPlane,
-                                    AcGePoint3dArray& points, int thisGsMarker = 0,
-                                    int otherGsMarker = 0) const override;
 
     // Erasing the polyline erases its vertices and sequence end with it.
     Acad::ErrorStatus subErase(bool erasing) override;

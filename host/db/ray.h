@@ -59,11 +59,6 @@ public:
     Acad::ErrorStatus explode(AcDbVoidPtrArray& entities) const override;  // eNotApplicable
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
     // kExtendThis makes the ray a whole line.
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, AcGePoint3dArray& points,
-                                    int thisGsMarker = 0, int otherGsMarker = 0) const override;
-    Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& projectionPlane,
-                                    AcGePoint3dArray& points, int thisGsMarker = 0,
-                                    int otherGsMarker = 0) const override;
 
     // DXF: subclass AcDbRay, 10 base point, 11 unit direction.
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;
