@@ -172,6 +172,12 @@ bool gripPointOf(AcDbEntity* entity, int k, AcGePoint3d& point) {
 
 // Moves grip k of an entity open for write by v (or to the target) and lets the stretch block
 // reference reshape the children of that grip point.
+// The 0-based index of a grip numbered from 1 by a value (the lowest number stays invalid).
+int gripIndexOf(const CVariable* number) {
+    const int n = number->GetInt();
+    return n == INT32_MIN ? n : n - 1;
+}
+
 void moveGrip(AcDbEntity* entity, int k, const AcGePoint3d& pointOrVector, bool toTarget) {
     ZEFTGripPoint* grip = entity->isA() == ZEFTGripPoint::desc() ? static_cast<ZEFTGripPoint*>(entity) : nullptr;
     if (grip && grip->gripType() < 4) k = 0;
@@ -197,7 +203,7 @@ CVariable* moveOtherGrip(bool toTarget) {
     CVariable* b = args.at(1);
     CVariable* n = args.last();
     if (!a || !b || !n || a->kind != RTENAME) return nullptr;
-    const int k = b != n ? b->GetInt() - 1 : 0;
+    const int k = b != n ? gripIndexOf(b) : 0;
     AcDbEntity* entity = nullptr;
     if (acdbOpenObject(entity, a->objectId, AcDb::kForWrite) != Acad::eOk) return nullptr;
     moveGrip(entity, k, pointOf(n), toTarget);
@@ -455,7 +461,7 @@ CVariable* FnMoveThisGripTo() {
     const ZEFTGripPoint* running = formulaCallContext().grip;
     CVariable* n = args.last();
     if (!running || !n) return nullptr;
-    const int k = args.count() >= 2 && args.first() ? args.first()->GetInt() - 1 : 0;
+    const int k = args.count() >= 2 && args.first() ? gripIndexOf(args.first()) : 0;
     AcDbEntity* entity = nullptr;
     const bool opened = acdbOpenObject(entity, running->objectId(), AcDb::kForWrite) == Acad::eOk;
     // The running grip point is usually open already; then it is used as it is.

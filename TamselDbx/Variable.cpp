@@ -33,8 +33,9 @@ CVariable::CVariable(const CVariable* source) : CVariable() {
     if (source) copyFrom(*source);
 }
 
+// The items of a list are made for it alone (getEnts(, copies), so they go with it.
 CVariable::~CVariable() {
-    items.RemoveAll();
+    while (!items.IsEmpty()) delete items.RemoveHead();
     sourceToken = nullptr;
     objectId = AcDbObjectId::kNull;
 }

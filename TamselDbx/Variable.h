@@ -53,7 +53,7 @@ public:
     CFormulaObject* sourceToken = nullptr;  // not owned
     AcDbObjectId objectId;
     uint16_t kind = RTNIL;  // every producer sets its own kind
-    CVariableList items;  // not owned
+    CVariableList items;  // owned: deleted with the value
 
 private:
     void copyFrom(const CVariable& source);

@@ -278,6 +278,9 @@ TEST_F(FunctionsGeometry, MoveGripNeedsAnEntityValue) {
     EXPECT_EQ(Open<ZEFTGripPoint>(ids[0])->position(), AcGePoint3d(5, 6, 0));
     v.call(FnMoveGripBy, {v.entity(ids[0]), v.point(1, 1)});
     EXPECT_EQ(Open<ZEFTGripPoint>(ids[0])->position(), AcGePoint3d(6, 7, 0));
+    // The lowest grip number there is (a one-point grip point has only its own grip).
+    v.call(FnMoveGripTo, {v.entity(ids[0]), v.real(-3e9), v.point(0, 0)});
+    EXPECT_EQ(Open<ZEFTGripPoint>(ids[0])->position(), AcGePoint3d(0, 0, 0));
 }
 
 }  // namespace

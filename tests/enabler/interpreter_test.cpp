@@ -107,6 +107,20 @@ TEST_F(Interpreter, VariablesKeepTheirValuesBetweenRuns) {
     EXPECT_EQ(grip.variables.GetCount(), 1);
 }
 
+// The items of lists go with the values that hold them (the leak checker sees the rest).
+TEST_F(Interpreter, ListItemsLiveAsLongAsTheirList) {
+    CVariable* kept = var("kept");
+    EXPECT_TRUE(run({"setVar( kept getEnts( 1 2 ) )", "getEnts( 3 4 5 )"}));
+    ASSERT_EQ(kept->items.GetCount(), 2);
+    EXPECT_EQ(kept->items.GetTail()->GetLong(), 2);
+    EXPECT_TRUE(grip.temporaries.IsEmpty());
+    EXPECT_TRUE(run({}));  // the same statements again: the items are appended
+    EXPECT_EQ(kept->items.GetCount(), 4);
+    CVariable copy(*kept);
+    EXPECT_EQ(copy.items.GetCount(), 4);
+    EXPECT_NE(copy.items.GetHead(), kept->items.GetHead());
+}
+
 TEST_F(Interpreter, EvaluatesEveryCallOfAStatementAndEveryTokenKind) {
     CVariable* a = var("a");
     CVariable* b = var("b");
