@@ -1,0 +1,45 @@
+// Deep clone of N lines of model space into a new block definition.
+#include <benchmark/benchmark.h>
+
+#include "db/database.h"
+#include "db/idmapping.h"
+#include "db/line.h"
+#include "db/symtab.h"
+
+namespace {
+
+void DeepCloneLines(benchmark::State& state) {
+    const int lines = static_cast<int>(state.range(0));
+    AcDbDatabase db(true, true);
+    AcDbObjectIdArray ids;
+    AcDbBlockTableRecord* space = nullptr;
+    acdbOpenObject(space, db.modelSpaceId(), AcDb::kForWrite);
+    for (int i = 0; i < lines; ++i) {
+        auto* line = new AcDbLine(AcGePoint3d(0, i, 0), AcGePoint3d(10, i, 0));
+        AcDbObjectId id;
+        space->appendAcDbEntity(id, line);
+        line->close();
+        ids.append(id);
+    }
+    space->close();
+    int n = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        AcDbBlockTable* table = nullptr;
+        db.getBlockTable(table, AcDb::kForWrite);
+        auto* block = new AcDbBlockTableRecord;
+        block->setName(("COPY" + std::to_string(++n)).c_str());
+        AcDbObjectId blockId;
+        table->add(blockId, block);
+        block->close();
+        table->close();
+        state.ResumeTiming();
+        AcDbIdMapping map;
+        AcDbObjectIdArray source = ids;
+        db.deepCloneObjects(source, blockId, map);
+    }
+    state.SetItemsProcessed(state.iterations() * lines);
+}
+BENCHMARK(DeepCloneLines)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+}  // namespace
