@@ -3,8 +3,7 @@
 
 #include "db/database.h"
 #include "db/idmapping.h"
-#include "db/line.h"
-#include "db/symtab.h"
+#include "linescene.h"
 
 namespace {
 
@@ -12,16 +11,7 @@ void DeepCloneLines(benchmark::State& state) {
     const int lines = static_cast<int>(state.range(0));
     AcDbDatabase db(true, true);
     AcDbObjectIdArray ids;
-    AcDbBlockTableRecord* space = nullptr;
-    acdbOpenObject(space, db.modelSpaceId(), AcDb::kForWrite);
-    for (int i = 0; i < lines; ++i) {
-        auto* line = new AcDbLine(AcGePoint3d(0, i, 0), AcGePoint3d(10, i, 0));
-        AcDbObjectId id;
-        space->appendAcDbEntity(id, line);
-        line->close();
-        ids.append(id);
-    }
-    space->close();
+    for (const AcDbObjectId& id : appendLines(db, lines)) ids.append(id);
     int n = 0;
     for (auto _ : state) {
         state.PauseTiming();

@@ -4,24 +4,13 @@
 #include <vector>
 
 #include "db/database.h"
-#include "db/line.h"
-#include "db/symtab.h"
+#include "linescene.h"
 #include "db/undolog.h"
 
 namespace {
 
 struct LineScene {
-    explicit LineScene(int lines) : db(true, true) {
-        AcDbBlockTableRecord* space = nullptr;
-        acdbOpenObject(space, db.modelSpaceId(), AcDb::kForWrite);
-        for (int i = 0; i < lines; ++i) {
-            auto* line = new AcDbLine(AcGePoint3d(0, i, 0), AcGePoint3d(10, i, 0));
-            AcDbObjectId id;
-            space->appendAcDbEntity(id, line);
-            line->close();
-            ids.push_back(id);
-        }
-        space->close();
+    explicit LineScene(int lines) : db(true, true), ids(appendLines(db, lines)) {
         acdbHostBeginUndoGroup(&db, "SETUP");  // the drawing keeps undo from here on
         acdbHostEndUndoGroup();
     }
