@@ -567,6 +567,9 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
     Acad::ErrorStatus result = Acad::eOk;
     std::vector<std::pair<AcDbObjectId, AcDbObjectId>> lateMembers;  // (entity clone, block)
     const std::vector<AcDbIdPair> pairs = idMap.pairs();
+    // One filer for all clones: its buffer and id set are emptied, not made again, per object.
+    AcDbDwgMemoryFiler filer(AcDb::kIdXlateFiler, dest);
+    filer.setIdTranslator(translator);
     for (const AcDbIdPair& pair : pairs) {
         if (!pair.isCloned() || pair.value().isNull()) continue;
         AcDbObject* copy = nullptr;
@@ -575,8 +578,7 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
             if (result == Acad::eOk) result = es;
             continue;
         }
-        AcDbDwgMemoryFiler filer(AcDb::kIdXlateFiler, dest);
-        filer.setIdTranslator(translator);
+        filer.reset();
         es = copy->dwgOut(&filer);
         if (es == Acad::eOk) {
             filer.rewind();
