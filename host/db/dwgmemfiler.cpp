@@ -28,7 +28,9 @@ void AcDbDwgMemoryFiler::reset() {
     m_data.clear();
     m_pos = 0;
     m_status = Acad::eOk;
-    m_written.clear();
+    // Clearing a hash set costs its bucket count: after a large object a small set is cheaper.
+    if (m_written.bucket_count() > 64) std::unordered_set<const void*>().swap(m_written);
+    else m_written.clear();
     m_queue.clear();
     m_next = 0;
 }
