@@ -2,6 +2,7 @@
 #include "rx/rxclass.h"
 #include "db/attributefields.h"
 #include "db/entitysupport.h"
+#include "db/hostinternal.h"
 #include "rx/print.h"
 
 ACRX_HOST_DEFINE_MEMBERS(AcDbAttributeDefinition, AcDbText, "ATTDEF", ACRX_HOST_CONS(AcDbAttributeDefinition))
@@ -20,7 +21,7 @@ AcDbAttributeDefinition::~AcDbAttributeDefinition() = default;
 
 char* AcDbAttributeDefinition::prompt() const {
     assertReadEnabled();
-    return heapCopy(m_prompt);
+    return cadhost::db::heapCopy(m_prompt);
 }
 
 const char* AcDbAttributeDefinition::promptConst() const {
@@ -36,7 +37,7 @@ Acad::ErrorStatus AcDbAttributeDefinition::setPrompt(const char* prompt) {
 
 char* AcDbAttributeDefinition::tag() const {
     assertReadEnabled();
-    return heapCopy(m_fields.tag);
+    return cadhost::db::heapCopy(m_fields.tag);
 }
 
 const char* AcDbAttributeDefinition::tagConst() const {
@@ -114,8 +115,8 @@ Acad::ErrorStatus AcDbAttributeDefinition::dwgInFields(AcDbDwgFiler* filer) {
     assertWriteEnabled();
     Acad::ErrorStatus es = AcDbText::dwgInFields(filer);
     if (es != Acad::eOk) return es;
-    readDwgString(filer, m_fields.tag);
-    readDwgString(filer, m_prompt);
+    m_fields.tag = cadhost::db::readDwgText(filer);
+    m_prompt = cadhost::db::readDwgText(filer);
     m_fields.dwgInRest(filer);
     return filer->filerStatus();
 }

@@ -3,6 +3,7 @@
 #include "db/attdef.h"
 #include "db/attributefields.h"
 #include "db/entitysupport.h"
+#include "db/hostinternal.h"
 #include "rx/print.h"
 
 ACRX_HOST_DEFINE_MEMBERS(AcDbAttribute, AcDbText, "ATTRIB", ACRX_HOST_CONS(AcDbAttribute))
@@ -20,7 +21,7 @@ AcDbAttribute::~AcDbAttribute() = default;
 
 char* AcDbAttribute::tag() const {
     assertReadEnabled();
-    return heapCopy(m_fields.tag);
+    return cadhost::db::heapCopy(m_fields.tag);
 }
 
 const char* AcDbAttribute::tagConst() const {
@@ -109,7 +110,7 @@ Acad::ErrorStatus AcDbAttribute::dwgInFields(AcDbDwgFiler* filer) {
     assertWriteEnabled();
     Acad::ErrorStatus es = AcDbText::dwgInFields(filer);
     if (es != Acad::eOk) return es;
-    readDwgString(filer, m_fields.tag);
+    m_fields.tag = cadhost::db::readDwgText(filer);
     m_fields.dwgInRest(filer);
     return filer->filerStatus();
 }

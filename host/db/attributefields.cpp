@@ -1,6 +1,4 @@
 #include "db/attributefields.h"
-#include <cstdlib>
-#include <cstring>
 #include "db/dxffiler.h"
 #include "db/entitysupport.h"
 #include "rx/print.h"
@@ -47,19 +45,6 @@ void AttributeFields::listTag() const { acutPrintf("                    Tag = %s
 void AttributeFields::listFlags() const {
     acutPrintf("                  Flags =%s%s%s%s\n", (flags & 1) ? " invisible" : "", (flags & 2) ? " constant" : "",
                (flags & 4) ? " verify" : "", (flags & 8) ? " preset" : "");
-}
-
-char* heapCopy(const std::string& text) {
-    char* out = static_cast<char*>(std::malloc(text.size() + 1));
-    if (out) std::memcpy(out, text.c_str(), text.size() + 1);
-    return out;
-}
-
-void readDwgString(AcDbDwgFiler* filer, std::string& text) {
-    char* value = nullptr;
-    filer->readString(&value);
-    text = value ? value : "";
-    std::free(value);
 }
 
 }  // namespace cadhost::ent

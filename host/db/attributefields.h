@@ -26,9 +26,4 @@ struct AttributeFields {
     void listFlags() const;
 };
 
-// A heap copy of a text that the caller frees.
-char* heapCopy(const std::string& text);
-// Reads a DWG string into text (empty when none).
-void readDwgString(AcDbDwgFiler* filer, std::string& text);
-
 }  // namespace cadhost::ent

@@ -1,5 +1,6 @@
 #include "db/dimension.h"
 #include "rx/rxclass.h"
+#include "db/hostinternal.h"
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,13 +17,6 @@ ACRX_HOST_DEFINE_MEMBERS(AcDbDimension, AcDbEntity, "DIMENSION", ACRX_NO_CONS)
 using namespace cadhost::ent;
 
 namespace {
-std::string readText(AcDbDwgFiler* filer) {
-    char* s = nullptr;
-    filer->readString(&s);
-    std::string out = s ? s : "";
-    std::free(s);
-    return out;
-}
 
 // A direction turned (by half a turn when needed) to read rightwards in the plane.
 AcGeVector3d readable(const AcGeVector3d& d, const AcGeVector3d& normal) {
@@ -84,9 +78,7 @@ Acad::ErrorStatus AcDbDimension::useDefaultTextPosition() {
 
 char* AcDbDimension::dimensionText() const {
     assertReadEnabled();
-    char* out = static_cast<char*>(std::malloc(m_text.size() + 1));
-    if (out) std::memcpy(out, m_text.c_str(), m_text.size() + 1);
-    return out;
+    return cadhost::db::heapCopy(m_text);
 }
 
 const char* AcDbDimension::dimensionTextConst() const {
@@ -333,13 +325,13 @@ Acad::ErrorStatus AcDbDimension::dwgInFields(AcDbDwgFiler* filer) {
     double rotation = 0;
     AcGeVector3d normal;
     filer->readHardPointerId(&block);
-    std::string blockName = readText(filer);
+    std::string blockName = cadhost::db::readDwgText(filer);
     filer->readPoint3d(&position);
     filer->readBool(&user);
-    std::string text = readText(filer);
+    std::string text = cadhost::db::readDwgText(filer);
     filer->readDouble(&rotation);
     filer->readHardPointerId(&style);
-    std::string styleName = readText(filer);
+    std::string styleName = cadhost::db::readDwgText(filer);
     filer->readVector3d(&normal);
     if ((es = filer->filerStatus()) != Acad::eOk) return es;
     m_block = block;

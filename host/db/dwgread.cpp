@@ -48,13 +48,6 @@ AcRxClass* tableClass(int index) {
     }
 }
 
-std::string readText(AcDbDwgFiler& in) {
-    char* s = nullptr;
-    in.readString(&s);
-    std::string out = s ? s : "";
-    std::free(s);
-    return out;
-}
 
 class DwgReader {
 public:
@@ -121,9 +114,9 @@ Acad::ErrorStatus DwgReader::checkEnvelope(uint32_t& objectsAt, uint32_t& object
 }
 
 Acad::ErrorStatus DwgReader::readRecord(AcDbDwgMemoryFiler& in, Record& r) {
-    r.className = readText(in);
-    r.dxfName = readText(in);
-    r.appName = readText(in);
+    r.className = cadhost::db::readDwgText(&in);
+    r.dxfName = cadhost::db::readDwgText(&in);
+    r.appName = cadhost::db::readDwgText(&in);
     in.readUInt8(&r.flags);
     in.readInt32(&r.proxyFlags);
     in.readAcDbHandle(&r.handle);
@@ -140,7 +133,7 @@ Acad::ErrorStatus DwgReader::readRecord(AcDbDwgMemoryFiler& in, Record& r) {
         for (Adesk::Int32 i = 0; i < count && in.filerStatus() == Acad::eOk; ++i) {
             Adesk::Int32 code = 0;
             in.readInt32(&code);
-            std::string text = readText(in);
+            std::string text = cadhost::db::readDwgText(&in);
             r.groups.append({code, text});
         }
         in.readBool(&r.haveExtents);
@@ -242,7 +235,7 @@ Acad::ErrorStatus DwgReader::readObjects(AcDbDwgMemoryFiler& in) {
         return damaged("the header variables cannot be read");
     std::vector<std::pair<std::string, AcDbHeaderValue>> header;
     for (Adesk::Int32 i = 0; i < count && in.filerStatus() == Acad::eOk; ++i) {
-        std::string name = readText(in);
+        std::string name = cadhost::db::readDwgText(&in);
         Adesk::UInt8 kind = 0;
         in.readUInt8(&kind);
         switch (kind) {
@@ -258,7 +251,7 @@ Acad::ErrorStatus DwgReader::readObjects(AcDbDwgMemoryFiler& in) {
             header.emplace_back(name, v);
             break;
         }
-        case kTextValue: header.emplace_back(name, readText(in)); break;
+        case kTextValue: header.emplace_back(name, cadhost::db::readDwgText(&in)); break;
         case kPointValue: {
             AcGePoint3d p;
             in.readPoint3d(&p);

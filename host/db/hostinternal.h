@@ -51,3 +51,10 @@ void setDefaultHeader(AcDbDatabase* db);
 // Normal form of a header variable's name: upper case, no leading '$'.
 std::string headerName(const std::string& name);
 }  // namespace cadhost::db
+
+namespace cadhost::db {
+// A heap copy of a text for callers that free it with the C runtime.
+char* heapCopy(const std::string& text);
+// A string read from a DWG filer (empty when the filer gives none).
+std::string readDwgText(AcDbDwgFiler* filer);
+}  // namespace cadhost::db

@@ -1,5 +1,6 @@
 #include "db/mtext.h"
 #include "rx/rxclass.h"
+#include "db/hostinternal.h"
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -20,12 +21,6 @@ constexpr double kLineSpacing = 5.0 / 3.0;
 constexpr size_t kChunk = 250;
 
 bool positive(double v) { return std::isfinite(v) && v > 0.0; }
-
-char* heapCopy(const std::string& s) {
-    char* out = static_cast<char*>(std::malloc(s.size() + 1));
-    if (out) std::memcpy(out, s.c_str(), s.size() + 1);
-    return out;
-}
 
 // The paragraphs of the contents with formatting codes taken out.
 std::vector<std::string> paragraphs(const std::string& s) {
@@ -130,13 +125,6 @@ std::string decodeSplitEscapes(const std::string& s) {
     return out;
 }
 
-std::string readText(AcDbDwgFiler* filer) {
-    char* s = nullptr;
-    filer->readString(&s);
-    std::string out = s ? s : "";
-    std::free(s);
-    return out;
-}
 }  // namespace
 
 AcDbMText::AcDbMText() = default;
@@ -155,7 +143,7 @@ Acad::ErrorStatus AcDbMText::setLocation(const AcGePoint3d& location) {
 
 char* AcDbMText::contents() const {
     assertReadEnabled();
-    return heapCopy(m_contents);
+    return cadhost::db::heapCopy(m_contents);
 }
 
 const char* AcDbMText::contentsConst() const {
@@ -177,7 +165,7 @@ char* AcDbMText::text() const {
         if (i) joined += '\n';
         joined += parts[i];
     }
-    return heapCopy(joined);
+    return cadhost::db::heapCopy(joined);
 }
 
 double AcDbMText::textHeight() const {
@@ -470,7 +458,7 @@ Acad::ErrorStatus AcDbMText::dwgInFields(AcDbDwgFiler* filer) {
     Adesk::Int16 attachment = 1, flow = 1;
     AcDbHardPointerId style;
     filer->readPoint3d(&location);
-    std::string contents = readText(filer);
+    std::string contents = cadhost::db::readDwgText(filer);
     filer->readDouble(&height);
     filer->readDouble(&width);
     filer->readVector3d(&direction);
@@ -478,7 +466,7 @@ Acad::ErrorStatus AcDbMText::dwgInFields(AcDbDwgFiler* filer) {
     filer->readInt16(&attachment);
     filer->readInt16(&flow);
     filer->readHardPointerId(&style);
-    std::string styleName = readText(filer);
+    std::string styleName = cadhost::db::readDwgText(filer);
     if ((es = filer->filerStatus()) != Acad::eOk) return es;
     m_location = location;
     m_contents = contents;

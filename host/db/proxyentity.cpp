@@ -1,5 +1,6 @@
 #include "db/proxyentity.h"
 #include "rx/rxclass.h"
+#include "db/hostinternal.h"
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -67,13 +68,6 @@ void keepGroup(const resbuf& rb, AcArray<AcDbProxyEntity::DxfGroup>& groups) {
     }
 }
 
-std::string readText(AcDbDwgFiler* filer) {
-    char* s = nullptr;
-    filer->readString(&s);
-    std::string out = s ? s : "";
-    std::free(s);
-    return out;
-}
 
 }  // namespace
 
@@ -221,7 +215,7 @@ Acad::ErrorStatus AcDbProxyEntity::dwgInFields(AcDbDwgFiler* filer) {
     Acad::ErrorStatus es = AcDbEntity::dwgInFields(filer);
     if (es != Acad::eOk) return es;
     if (filer->filerType() == AcDb::kFileFiler) return filer->filerStatus();  // the reader fills dwgData()
-    std::string className = readText(filer), dxfName = readText(filer), appName = readText(filer);
+    std::string className = cadhost::db::readDwgText(filer), dxfName = cadhost::db::readDwgText(filer), appName = cadhost::db::readDwgText(filer);
     Adesk::Int32 flags = 0, count = 0;
     filer->readInt32(&flags);
     filer->readInt32(&count);
@@ -229,7 +223,7 @@ Acad::ErrorStatus AcDbProxyEntity::dwgInFields(AcDbDwgFiler* filer) {
     for (Adesk::Int32 i = 0; i < count && filer->filerStatus() == Acad::eOk; ++i) {
         Adesk::Int32 code = 0;
         filer->readInt32(&code);
-        std::string text = readText(filer);
+        std::string text = cadhost::db::readDwgText(filer);
         groups.append({code, text});
     }
     void* bytes = nullptr;

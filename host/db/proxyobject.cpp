@@ -1,17 +1,11 @@
 #include "db/proxyobject.h"
 #include <cstdlib>
 #include "rx/rxclass.h"
+#include "db/hostinternal.h"
 
 ACRX_HOST_DEFINE_MEMBERS(AcDbProxyObject, AcDbObject, "", ACRX_HOST_CONS(AcDbProxyObject))
 
 namespace {
-std::string readText(AcDbDwgFiler* filer) {
-    char* s = nullptr;
-    filer->readString(&s);
-    std::string out = s ? s : "";
-    std::free(s);
-    return out;
-}
 }  // namespace
 
 AcDbProxyObject::AcDbProxyObject() = default;
@@ -83,7 +77,7 @@ Acad::ErrorStatus AcDbProxyObject::dwgInFields(AcDbDwgFiler* filer) {
     Acad::ErrorStatus es = AcDbObject::dwgInFields(filer);
     if (es != Acad::eOk) return es;
     if (filer->filerType() == AcDb::kFileFiler) return filer->filerStatus();  // the reader fills dwgData()
-    std::string className = readText(filer), dxfName = readText(filer), appName = readText(filer);
+    std::string className = cadhost::db::readDwgText(filer), dxfName = cadhost::db::readDwgText(filer), appName = cadhost::db::readDwgText(filer);
     Adesk::Int32 flags = 0;
     filer->readInt32(&flags);
     void* bytes = nullptr;

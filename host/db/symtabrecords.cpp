@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include "rx/rxclass.h"
 #include "db/database.h"
+#include "db/hostinternal.h"
 
 ACRX_HOST_DEFINE_MEMBERS(AcDbLayerTableRecord, AcDbSymbolTableRecord, "LAYER", ACRX_HOST_CONS(AcDbLayerTableRecord))
 ACRX_HOST_DEFINE_MEMBERS(AcDbLinetypeTableRecord, AcDbSymbolTableRecord, "LTYPE", ACRX_HOST_CONS(AcDbLinetypeTableRecord))
@@ -23,10 +24,8 @@ CADHOST_PLAIN_RECORD_MEMBERS(AcDbDimStyleTableRecord)
 
 namespace {
 Acad::ErrorStatus readText(AcDbDwgFiler* filer, std::string& out) {
-    char* s = nullptr;
-    filer->readString(&s);
-    if (filer->filerStatus() == Acad::eOk) out = s ? s : "";
-    std::free(s);
+    std::string text = cadhost::db::readDwgText(filer);
+    if (filer->filerStatus() == Acad::eOk) out = std::move(text);
     return filer->filerStatus();
 }
 }  // namespace

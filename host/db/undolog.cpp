@@ -46,7 +46,6 @@ struct AcDbUndoLog::Record {
     bool erasedAfter = false;
     // The state at the first write-open (not for created objects), in the group's data or, for
     // an object opened while another one was being filed, in a filer of its own.
-    AcDbDwgMemoryFiler* before = nullptr;
     int64_t beforeAt = -1;
     std::unique_ptr<AcDbDwgMemoryFiler> ownBefore;
     int64_t afterAt = -1;  // in the group's after data, filed when the group is undone
@@ -112,7 +111,6 @@ void AcDbUndoLog::objectOpenedForWrite(AcDbStub* stub) {
         const int64_t at = fileState(*own, stub->object);
         Record& r = group->records[index];
         r.beforeAt = at;
-        r.before = own.get();
         r.ownBefore = std::move(own);
         return;
     }
@@ -121,9 +119,7 @@ void AcDbUndoLog::objectOpenedForWrite(AcDbStub* stub) {
     const int64_t at = fileState(*group->beforeData, stub->object);
     m_filing = false;
     // Filing may have opened further objects and grown the list: the record is found by index.
-    Record& r = group->records[index];
-    r.before = group->beforeData.get();
-    r.beforeAt = at;
+    group->records[index].beforeAt = at;
 }
 
 void AcDbUndoLog::objectAppended(AcDbStub* stub) {
@@ -145,11 +141,14 @@ void AcDbUndoLog::headerWillChange() {
 }
 
 // Newest record first: every object back to its first recorded state, created ones out.
-bool AcDbUndoLog::rollBack(Group& group, int& failures) {
+void AcDbUndoLog::rollBack(Group& group, int& failures) {
     m_undoing = true;
     group.seedAfter = m_db->handseed();
-    if (!group.afterData) group.afterData = std::make_unique<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
-    group.afterData->reset();
+    // What a redo would put back; a preview is never redone.
+    if (!group.preview) {
+        if (!group.afterData) group.afterData = std::make_unique<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
+        group.afterData->reset();
+    }
     for (auto it = group.records.rbegin(); it != group.records.rend(); ++it) {
         Record& r = *it;
         AcDbObject* obj = nullptr;
@@ -158,14 +157,15 @@ bool AcDbUndoLog::rollBack(Group& group, int& failures) {
             continue;
         }
         r.erasedAfter = r.stub->erased;
-        r.afterAt = fileState(*group.afterData, obj);
+        if (group.afterData && !group.preview) r.afterAt = fileState(*group.afterData, obj);
         if (r.created) {
             obj->close();
             m_db->internalUnappend(r.stub);
             m_db->fireObjectUnAppended(obj);
             continue;
         }
-        restore(m_db, obj, r.before, r.beforeAt, r.erasedBefore, true, failures);
+        restore(m_db, obj, r.ownBefore ? r.ownBefore.get() : group.beforeData.get(), r.beforeAt, r.erasedBefore, true,
+                failures);
         obj->close();
     }
     if (group.headerBefore) {
@@ -181,7 +181,6 @@ bool AcDbUndoLog::rollBack(Group& group, int& failures) {
         if (free) m_db->internalSetHandseed(group.seedBefore);
     }
     m_undoing = false;
-    return failures == 0;
 }
 
 // Oldest record first: every object to the state the undo took it from.

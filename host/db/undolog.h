@@ -53,7 +53,7 @@ private:
     struct Group;
     Group* target();
     Record* add(Group& group, AcDbStub* stub);
-    bool rollBack(Group& group, int& failures);
+    void rollBack(Group& group, int& failures);
     void rollForward(Group& group, int& failures);
     void dropOwnGroup();
 
