@@ -70,7 +70,7 @@ private:
 // outermost pair counts.
 CADHOST_API void acdbHostBeginUndoGroup(AcDbDatabase* db, const char* name);
 CADHOST_API void acdbHostEndUndoGroup();
-// Whether a command's group is open, and its serial number.
+// Whether a command's group is open.
 CADHOST_API bool acdbHostUndoGroupActive();
 
 // Rolls back what changes in the drawing while it lives (a drag preview).
