@@ -1,6 +1,6 @@
 # Shared recipe for the object enabler and the application module of one host release.
 file(GLOB TAMSELDBX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/TamselDbx/*.cpp)
-file(GLOB APPLICATION_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/application/*.cpp)
+file(GLOB_RECURSE APPLICATION_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/application/*.cpp)
 
 function(cadhost_add_object_enabler target)
   cmake_parse_arguments(ARG "" "" "DEFINITIONS" ${ARGN})
