@@ -1,7 +1,4 @@
 #include "TamselDbx4App.h"
-#include <cstring>
-#include <dlfcn.h>
-#include <link.h>
 #include "ModuleState.h"
 #include "Resources.h"
 #include "ZEFTAttribute.h"
@@ -23,17 +20,6 @@ const AcRxDbxClassEntry kClassMap[] = {
     {&ZEFTGripPoint::desc, &ZEFTGripPoint::rxInit},
 };
 
-// The loader looks DllMain up through a module's dependencies too: a module linked against this
-// one but without a DllMain of its own would reach this one with its own handle.
-bool isOwnInstance(void* instance) {
-    if (!instance) return false;
-    Dl_info own{};
-    struct link_map* map = nullptr;
-    // The address of a function of this file only: exported ones may resolve to another module.
-    if (!dladdr(reinterpret_cast<void*>(&isOwnInstance), &own) || !own.dli_fname) return false;
-    if (dlinfo(instance, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name) return false;
-    return std::strcmp(map->l_name, own.dli_fname) == 0;
-}
 }  // namespace
 
 CTamselDbx4App::CTamselDbx4App() : AcRxDbxApp(kClassMap, static_cast<int>(std::size(kClassMap))) {}
@@ -78,7 +64,8 @@ AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode message, void* pkt) {
 
 int DllMain(void* instance, unsigned long reason, void* reserved) {
     (void)reserved;
-    if (!isOwnInstance(instance)) return 1;
+    // The address of a function of this file only: exported ones may resolve to another module.
+    if (!acrxIsModuleInstance(instance, reinterpret_cast<const void*>(&tamselDbx4App))) return 1;
     if (reason == DLL_PROCESS_ATTACH) {
         tamselDbx4App().SetModuleInstance(instance);
         setModuleInstance(instance);

@@ -4,7 +4,7 @@ file(GLOB_RECURSE APPLICATION_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/appl
 
 function(cadhost_add_object_enabler target)
   cmake_parse_arguments(ARG "" "" "DEFINITIONS" ${ARGN})
-  add_library(${target} SHARED ${TAMSELDBX_SOURCES} ${CMAKE_SOURCE_DIR}/build/module_stub.cpp)
+  add_library(${target} SHARED ${TAMSELDBX_SOURCES})
   set_target_properties(${target} PROPERTIES PREFIX "" SUFFIX ".dbx")
   target_include_directories(${target} PUBLIC ${CMAKE_SOURCE_DIR}/TamselDbx)
   target_compile_definitions(${target} PUBLIC ${ARG_DEFINITIONS} PRIVATE TAMSELDBX_BUILDING)
@@ -13,7 +13,7 @@ endfunction()
 
 function(cadhost_add_application target enabler)
   cmake_parse_arguments(ARG "" "" "DEFINITIONS" ${ARGN})
-  add_library(${target} SHARED ${APPLICATION_SOURCES} ${CMAKE_SOURCE_DIR}/build/module_stub.cpp)
+  add_library(${target} SHARED ${APPLICATION_SOURCES})
   set_target_properties(${target} PROPERTIES PREFIX "" SUFFIX ".arx")
   target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/application)
   target_compile_definitions(${target} PRIVATE ${ARG_DEFINITIONS})

@@ -118,6 +118,11 @@ public:
     bool tilemode() const { return headerInt("TILEMODE", 1) != 0; }
     Acad::ErrorStatus setTilemode(bool on) { setHeaderValue("TILEMODE", on ? 1 : 0); return Acad::eOk; }
     AcGePoint3d insbase() const { return headerPoint("INSBASE"); }
+    // Attribute values asked for by a dialog (ATTDIA) and asked for at all (ATTREQ).
+    bool attdia() const { return headerInt("ATTDIA", 0) != 0; }
+    Acad::ErrorStatus setAttdia(bool on) { setHeaderValue("ATTDIA", on ? 1 : 0); return Acad::eOk; }
+    bool attreq() const { return headerInt("ATTREQ", 1) != 0; }
+    Acad::ErrorStatus setAttreq(bool on) { setHeaderValue("ATTREQ", on ? 1 : 0); return Acad::eOk; }
     Acad::ErrorStatus setInsbase(const AcGePoint3d& p) { setHeaderValue("INSBASE", p); return Acad::eOk; }
     AcDbObjectId clayer() const;
     Acad::ErrorStatus setClayer(AcDbObjectId layer);

@@ -5,6 +5,7 @@
 #include <map>
 #include <utility>
 #include <vector>
+#include "db/hostinternal.h"
 #include "ed/lisp.h"
 #include "rx/dynlinker.h"
 
@@ -142,7 +143,7 @@ int acedGetFunCode() {
 
 resbuf* acedGetArgs() {
     Frame* f = frame();
-    return f ? f->args : nullptr;
+    return f && f->args ? copyChain(f->args) : nullptr;
 }
 
 int acedRetVoid() { return setResult(acutNewRb(RTVOID)); }

@@ -21,8 +21,8 @@ CADHOST_API int acedUndef(const char* name, int functionCode);
 // A handler called instead of the module's entry point for one code of the running module.
 CADHOST_API int acedRegFunc(int (*handler)(), int functionCode);
 
-// Inside a call: the function code (RTERROR outside), the arguments (owned by the host, valid
-// during the call, null when there are none) and the result.
+// Inside a call: the function code (RTERROR outside), a copy of the arguments that the caller
+// frees with acutRelRb (null when there are none), and the result.
 CADHOST_API int acedGetFunCode();
 CADHOST_API resbuf* acedGetArgs();
 CADHOST_API int acedRetVoid();

@@ -1,5 +1,7 @@
 #include "rx/dynlinker.h"
 #include <dlfcn.h>
+#include <link.h>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -29,6 +31,33 @@ std::string baseName(const std::string& n) {
         if (lower.size() > std::string(ext).size() && lower.ends_with(ext))
             return b.substr(0, b.size() - std::string(ext).size());
     return b;
+}
+
+// Object enablers (".dbx") that a module names as its dependencies, with the paths they were
+// mapped from.
+std::vector<std::string> neededEnablers(void* handle) {
+    std::vector<std::string> paths;
+    struct link_map* map = nullptr;
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_ld) return paths;
+    const char* strings = nullptr;
+    std::vector<size_t> needed;
+    for (const ElfW(Dyn)* d = map->l_ld; d->d_tag != DT_NULL; ++d) {
+        if (d->d_tag == DT_STRTAB) strings = reinterpret_cast<const char*>(d->d_un.d_ptr);
+        else if (d->d_tag == DT_NEEDED) needed.push_back(d->d_un.d_val);
+    }
+    if (!strings) return paths;
+    struct link_map* head = map;
+    while (head->l_prev) head = head->l_prev;
+    for (size_t offset : needed) {
+        const std::string name = strings + offset;
+        if (name.size() < 4 || strcasecmp(name.c_str() + name.size() - 4, ".dbx") != 0) continue;
+        for (struct link_map* m = head; m; m = m->l_next)
+            if (m->l_name && *m->l_name && fs::path(m->l_name).filename() == name) {
+                paths.emplace_back(m->l_name);
+                break;
+            }
+    }
+    return paths;
 }
 
 std::string hostFolder() {
@@ -101,6 +130,16 @@ bool AcRxDynamicLinker::loadModule(const char* fileName, bool printIt, bool) {
         if (printIt) std::printf("\n%s is not a module: it has no acrxEntryPoint.", fileName);
         dlclose(handle);
         return false;
+    }
+    // Object enablers the module is linked against are mapped with it; they are loaded as
+    // modules first, so that their classes exist when the module starts.
+    for (const std::string& enabler : neededEnablers(handle)) {
+        if (find(enabler.c_str())) continue;
+        if (!loadModule(enabler.c_str(), printIt)) {
+            if (printIt) std::printf("\n%s needs %s, which failed to load.", fileName, enabler.c_str());
+            dlclose(handle);
+            return false;
+        }
     }
     auto* m = new Module;
     m->name = baseName(given);
@@ -187,4 +226,13 @@ std::vector<std::string> AcRxDynamicLinker::loadedModules() const {
     std::vector<std::string> names;
     for (Module* m : m_modules) names.push_back(m->name);
     return names;
+}
+
+bool acrxIsModuleInstance(void* instance, const void* addressInModule) {
+    if (!instance || !addressInModule) return false;
+    Dl_info own{};
+    struct link_map* map = nullptr;
+    if (!dladdr(addressInModule, &own) || !own.dli_fname) return false;
+    if (dlinfo(instance, RTLD_DI_LINKMAP, &map) != 0 || !map || !map->l_name) return false;
+    return std::strcmp(map->l_name, own.dli_fname) == 0;
 }

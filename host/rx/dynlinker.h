@@ -65,4 +65,9 @@ private:
 };
 
 CADHOST_API AcRxDynamicLinker* acrxGetDynamicLinker();
+
+// Whether a module handle (the instance a DllMain receives) is the module that holds the given
+// address. The loader finds DllMain through a module's dependencies too, so a module linked
+// against another one may reach the other's DllMain with its own handle.
+CADHOST_API bool acrxIsModuleInstance(void* instance, const void* addressInModule);
 #define acrxDynamicLinker acrxGetDynamicLinker()

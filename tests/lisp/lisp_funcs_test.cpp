@@ -39,6 +39,14 @@ std::string describe(const resbuf* rb) {
     return out;
 }
 
+// The running call's arguments; the copy acedGetArgs hands out is the caller's to free.
+std::string describeArgs() {
+    resbuf* args = acedGetArgs();
+    std::string text = describe(args);
+    acutRelRb(args);
+    return text;
+}
+
 int moduleA = 0, moduleB = 0;  // addresses stand for loaded modules
 
 struct Call {
@@ -53,7 +61,7 @@ protected:
     void SetUp() override {
         acedHostUndefAll();
         acedHostSetDispatcher([this](void* module, int code) {
-            calls.push_back({module, code, acedGetFunCode(), describe(acedGetArgs())});
+            calls.push_back({module, code, acedGetFunCode(), describeArgs()});
             return reply ? reply(code) : static_cast<int>(RSRSLT);
         });
         ev.setPrintSink([](const std::string&) {});
@@ -77,7 +85,7 @@ protected:
 
 std::vector<std::string>* g_log = nullptr;
 int directHandler() {
-    if (g_log) g_log->push_back("direct:" + describe(acedGetArgs()));
+    if (g_log) g_log->push_back("direct:" + describeArgs());
     acedRetStr("from handler");
     return RSRSLT;
 }
@@ -263,7 +271,7 @@ TEST_F(LispFuncs, RegisteredHandlersAndNestedCalls) {
         LispResult inner = ev.evaluate("(direct \"in\")");
         EXPECT_TRUE(inner.ok) << inner.error;
         EXPECT_EQ(acedGetFunCode(), 5);
-        EXPECT_EQ(describe(acedGetArgs()), "REAL:2.5");
+        EXPECT_EQ(describeArgs(), "REAL:2.5");
         return acedRetInt(42);
     };
     r = run("(outer 2.5)");

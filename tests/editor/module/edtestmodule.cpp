@@ -48,8 +48,9 @@ void queueCommand() {
 void echoCommand() { note("module-echo"); }
 
 int record() {
-    const resbuf* args = acedGetArgs();
+    resbuf* args = acedGetArgs();
     note(std::string("lisp:") + (args && args->restype == RTSTR ? args->resval.rstring : "?"));
+    acutRelRb(args);
     return acedRetVoid();
 }
 

@@ -1,0 +1,176 @@
+#include "blocks/InsertCommands.h"
+#include <memory>
+#include "ZEFTAttributeDefinition.h"
+#include "ZEFTBlockReference.h"
+#include "blocks/CurrentSpace.h"
+#include "blocks/IntelligentAttributes.h"
+#include "ed/lispfuncs.h"
+#include "ed/prompts.h"
+#include "frame/ResourceString.h"
+#include "rx/print.h"
+
+namespace {
+// How the attributes of a new reference get their values.
+enum class AttributeValues { kDefaults, kAskUnlessDialog };
+
+// A new intelligent reference of a definition, set up for the point; the definition it uses
+// (a private copy when the block holds grip points) comes back in `usedDefinition`.
+ZEFTBlockReference* newReference(AcDbObjectId definitionId, const char* name, const AcGePoint3d& point,
+                                 const AcGeScale3d& scale, double rotation, const AcGePoint3d& base,
+                                 AcDbObjectId& usedDefinition) {
+    auto* reference = new ZEFTBlockReference;
+    usedDefinition = reference->setBlockTableRecordId(definitionId);
+    reference->setOriginalBlockName(name);
+    reference->setPosition(point);
+    reference->setRotation(rotation);
+    reference->setScaleFactors(scale);
+    reference->setInsBase(base);
+    reference->setNormal(AcGeVector3d(0, 0, 1));
+    return reference;
+}
+
+bool countsAsDefinition(const AcDbEntity* entity, AttributeValues values) {
+    if (values == AttributeValues::kDefaults) return isExactAttributeDefinition(entity);
+    return entity->isKindOf(AcDbAttributeDefinition::desc());
+}
+
+// Appends the reference and one intelligent attribute per non-constant attribute definition
+// of `definitionId` to the current space. Answers the reference, closed, or null when it could
+// not be appended.
+ZEFTBlockReference* appendWithAttributes(ZEFTBlockReference* reference, AcDbObjectId definitionId,
+                                         AttributeValues values) {
+    AcDbBlockTableRecord* space = openCurrentSpace();
+    if (!space || space->appendAcDbEntity(reference) != Acad::eOk) {
+        if (space) space->close();
+        delete reference;
+        return nullptr;
+    }
+    const bool ask = values == AttributeValues::kAskUnlessDialog && !space->database()->attdia();
+    const AcGeVector3d offset = reference->position().asVector();
+    AcDbBlockTableRecord* definition = nullptr;
+    AcDbBlockTableRecordIterator* it = nullptr;
+    if (acdbOpenObject(definition, definitionId, AcDb::kForRead) == Acad::eOk &&
+        definition->newIterator(it, true, true) == Acad::eOk) {
+        for (; !it->done(); it->step()) {
+            AcDbEntity* entity = nullptr;
+            if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
+            auto* attdef = AcDbAttributeDefinition::cast(entity);
+            if (attdef && countsAsDefinition(entity, values) && !attdef->isConstant()) {
+                ZEFTAttribute* attribute = makeIntelligentAttribute(attdef, offset);
+                if (ask) askAttributeValue(attdef, attribute);
+                AcDbObjectId attributeId;
+                if (space->appendAcDbEntity(attributeId, attribute) == Acad::eOk) {
+                    if (ask && entity->isA() == ZEFTAttributeDefinition::desc()) attribute->CheckFormulaForStretch();
+                    reference->appendAttribute(attributeId);
+                    attribute->close();
+                } else {
+                    delete attribute;
+                }
+            }
+            entity->close();
+        }
+    }
+    delete it;
+    if (definition) definition->close();
+    space->close();
+    reference->close();
+    return reference;
+}
+
+// The name (or path) and the insertion point of (c:_binsert name point); false when the call
+// has no second argument.
+bool readInsertArguments(CString& name, AcGePoint3d& point) {
+    resbuf* args = acedGetArgs();
+    std::unique_ptr<resbuf, int (*)(resbuf*)> owner(args, &acutRelRb);
+    const resbuf* rb = args;
+    if (!rb) return false;
+    if (rb->restype == RTSTR) {
+        name = rb->resval.rstring;
+        rb = rb->rbnext;
+    }
+    if (!rb) return false;
+    point = rb->restype == RT3DPOINT ? AcGePoint3d(rb->resval.rpoint[0], rb->resval.rpoint[1], rb->resval.rpoint[2])
+                                     : AcGePoint3d::kOrigin;
+    return true;
+}
+
+void dialogNotAvailable() { acutPrintf("\nThe attribute dialogs are not available in this version."); }
+}  // namespace
+
+AcDbBlockTableRecord* lookUpBlockDefinition(const char* name) { return openBlockDefinition(name); }
+
+void blocksCommand() { acutPrintf("\nThe block-library browser is not available in this version."); }
+
+void ddatteCommand() { dialogNotAvailable(); }
+
+void eattEditCommand() { dialogNotAvailable(); }
+
+int c_ddatte() {
+    dialogNotAvailable();
+    return acedRetVoid();
+}
+
+int c_binsert() {
+    CString name;
+    AcGePoint3d point;
+    if (readInsertArguments(name, point)) insertIntelligentBlock(name, point, AcGeScale3d(1, 1, 1), 0.0);
+    return acedRetVoid();
+}
+
+int c_binsertfile() {
+    CString path;
+    AcGePoint3d point;
+    if (readInsertArguments(path, point)) insertDrawingAsIntelligentBlock(path, point, AcGeScale3d(1, 1, 1), 0.0);
+    return acedRetVoid();
+}
+
+ZEFTBlockReference* insertIntelligentBlock(const char* name, const AcGePoint3d& point, const AcGeScale3d& scale,
+                                           double rotation) {
+    AcDbBlockTableRecord* definition = openBlockDefinition(name);
+    if (!definition) return nullptr;
+    const AcDbObjectId definitionId = definition->objectId();
+    const AcGePoint3d origin = definition->origin();
+    definition->close();
+    AcDbObjectId used;
+    ZEFTBlockReference* reference = newReference(definitionId, name, point, scale, rotation, origin, used);
+    return appendWithAttributes(reference, used, AttributeValues::kDefaults);
+}
+
+CString drawingBlockName(const char* path) {
+    CString name = path ? path : "";
+    int slash = name.ReverseFind('\\');
+    if (slash >= 0) name = name.Mid(slash + 1);
+    slash = name.ReverseFind('/');
+    if (slash >= 0) name = name.Mid(slash + 1);
+    const int extension = name.Find(".dwg");
+    if (extension >= 0) name = name.Left(extension);
+    return name;
+}
+
+ZEFTBlockReference* insertDrawingAsIntelligentBlock(const char* path, const AcGePoint3d& point,
+                                                    const AcGeScale3d& scale, double rotation) {
+    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+    if (!db || !path) return nullptr;
+    const CString name = drawingBlockName(path);
+    AcDbObjectId definitionId;
+    AcGePoint3d base;
+    if (!blockExists(name)) {
+        auto side = std::make_unique<AcDbDatabase>(false, true);
+        // A file that cannot be read would otherwise make an empty block.
+        if (side->readDwgFile(path) != Acad::eOk || db->insert(definitionId, name, side.get(), false) != Acad::eOk) {
+            acedAlert(loadResourceString(IDS_DRAWING_IN_USE));
+            return nullptr;
+        }
+        base = side->insbase();
+    } else {
+        AcDbBlockTableRecord* definition = lookUpBlockDefinition(name);
+        if (!definition) return nullptr;
+        definitionId = definition->objectId();
+        base = definition->origin();
+        definition->close();
+    }
+    AcDbObjectId used;
+    ZEFTBlockReference* reference = newReference(definitionId, name, point, scale, rotation, base, used);
+    // With ATTDIA on the attributes keep their default texts until the attribute dialog exists.
+    return appendWithAttributes(reference, used, AttributeValues::kAskUnlessDialog);
+}

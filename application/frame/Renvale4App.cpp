@@ -1,0 +1,97 @@
+#include "frame/Renvale4App.h"
+#include "blocks/BlockReactor.h"
+#include "ed/editor.h"
+#include "ed/winapp.h"
+#include "frame/ModuleCommands.h"
+#include "frame/ResourceString.h"
+#include "rx/print.h"
+#include "ui/extmodule.h"
+
+namespace {
+HINSTANCE g_resourceInstance = nullptr;
+AsdkblockReactor* g_editorReactor = nullptr;
+AC_IMPLEMENT_EXTENSION_MODULE(renvaleExtensionModule)
+
+#ifdef CADHOST_R15
+constexpr const char* kObjectEnabler = "ZEFTTamselDbx";
+#endif
+
+void attach(void* instance) {
+#ifdef CADHOST_R15
+    acrxDynamicLinker->loadModule(kObjectEnabler, false);
+#endif
+    g_resourceInstance = instance;
+    renvaleExtensionModule.AttachInstance(instance);
+    InitAcUiDLL();
+    g_editorReactor = new AsdkblockReactor;
+    acedEditor->addReactor(g_editorReactor);
+}
+
+void detach() {
+    renvaleExtensionModule.DetachInstance();
+    if (g_editorReactor) {
+        acedEditor->removeReactor(g_editorReactor);
+        delete g_editorReactor;
+        g_editorReactor = nullptr;
+    }
+#ifdef CADHOST_R15
+    acrxDynamicLinker->unloadModule(kObjectEnabler, false);
+#endif
+    g_resourceInstance = nullptr;
+}
+}  // namespace
+
+CRenvale4App& renvaleApp() {
+    static CRenvale4App app;
+    return app;
+}
+
+HINSTANCE resourceInstance() { return g_resourceInstance; }
+AsdkblockReactor* editorReactor() { return g_editorReactor; }
+
+AcRx::AppRetCode CRenvale4App::On_kInitAppMsg(void* pkt) {
+    const AcRx::AppRetCode result = AcRxArxApp::On_kInitAppMsg(pkt);
+#ifdef CADHOST_R15
+    registerCommands();
+    undefineHostCommands();
+#else
+    undefineHostCommands();
+    registerCommands();
+#endif
+    // The getting-started tips come with the attribute dialogs; until then the value is only read.
+    const int doNotShow = static_cast<int>(
+        acedGetAcadWinApp()->GetProfileInt(loadResourceString(IDS_PRODUCT), "DoNotShow", 0));
+    (void)doNotShow;
+    acutPrintf("\nQuillmark Free version loaded.");
+    acutPrintf("\nType BLOCKS to activate the dockable dialog box.");
+    return result;
+}
+
+AcRx::AppRetCode CRenvale4App::On_kUnloadAppMsg(void* pkt) {
+    const AcRx::AppRetCode result = AcRxArxApp::On_kUnloadAppMsg(pkt);
+    removeCommands();
+    return result;
+}
+
+AcRx::AppRetCode CRenvale4App::On_kLoadDwgMsg(void* pkt) {
+    const AcRx::AppRetCode result = AcRxArxApp::On_kLoadDwgMsg(pkt);
+    defineLispFunctions();
+    return result;
+}
+
+AcRx::AppRetCode CRenvale4App::On_kInvkSubrMsg(void* pkt) {
+    const AcRx::AppRetCode result = AcRxArxApp::On_kInvkSubrMsg(pkt);
+    invokeLispFunction();
+    return result;
+}
+
+AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode message, void* pkt) {
+    return renvaleApp().acrxEntryPoint(message, pkt);
+}
+
+int DllMain(void* instance, unsigned long reason, void*) {
+    if (!acrxIsModuleInstance(instance, reinterpret_cast<const void*>(&renvaleApp))) return 1;
+    if (reason == DLL_PROCESS_ATTACH) attach(instance);
+    else if (reason == DLL_PROCESS_DETACH) detach();
+    return 1;
+}
