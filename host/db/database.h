@@ -99,7 +99,10 @@ public:
     // Files. Paths are Linux paths here; the win layer converts drive paths.
     Acad::ErrorStatus readDxfFile(const char* fileName);
     Acad::ErrorStatus dxfOut(const char* fileName, int precision = 16);
-    Acad::ErrorStatus readDwgFile(const char* fileName);
+    // The share mode is that of the platform (_SH_DENYWR: nobody may be writing the file, which
+    // a document holding it is); the code-page switch and the password are not used here.
+    Acad::ErrorStatus readDwgFile(const char* fileName, int shareMode = 0x20, bool allowCPConversion = false,
+                                  const char* password = nullptr);
     Acad::ErrorStatus saveAs(const char* fileName);
     const char* filename() const { return m_fileName.c_str(); }
     void setFilename(const std::string& name) { m_fileName = name; }

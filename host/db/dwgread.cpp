@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include "win/sharemode.h"
 #include "db/dwglayout.h"
 #include "db/dwgmemfiler.h"
 #include "db/dxffile.h"
@@ -307,10 +308,14 @@ Acad::ErrorStatus DwgReader::run() {
 
 }  // namespace
 
-Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName) {
+Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName, int shareMode, bool, const char*) {
     if (!fileName || !*fileName) {
         m_lastError = "no file name";
         return Acad::eInvalidInput;
+    }
+    if (!cadhostShareAllowsRead(fileName, shareMode)) {
+        m_lastError = std::string(fileName) + ": the file is open in another drawing";
+        return Acad::eFileAccessErr;
     }
     if (m_openCount != 0) {
         m_lastError = std::string(fileName) + ": the drawing has " + std::to_string(m_openCount) +

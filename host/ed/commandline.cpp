@@ -444,10 +444,9 @@ void AcEdCommandLine::fail(const std::string& message) {
 }
 
 int AcEdCommandLine::ask(const char* prompt, AnswerMode mode, const AnswerParser& parse) {
-    if (!m_activities.empty()) {
-        if (m_activities.back().failed) return RTERROR;
-        if (m_activities.back().cancelled) return RTCAN;
-    }
+    // A failed or cancelled command asks nothing more: every further prompt is cancelled, so
+    // that code asking again until an answer comes ends.
+    if (!m_activities.empty() && (m_activities.back().failed || m_activities.back().cancelled)) return RTCAN;
     auto cancel = [this] {
         if (!m_activities.empty()) m_activities.back().cancelled = true;
         return RTCAN;

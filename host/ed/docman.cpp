@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <filesystem>
 #include "ed/commandline.h"
+#include "win/sharemode.h"
 #include "ed/drawingfiles.h"
 #include "ed/editor.h"
 #include "ed/lisp.h"
@@ -48,6 +49,7 @@ AcApDocument::AcApDocument(std::unique_ptr<AcDbDatabase> db, const std::string& 
 }
 
 AcApDocument::~AcApDocument() {
+    cadhostReleaseFile(this);
     if (m_db) m_db->removeReactor(m_watch.get());
     m_db.reset();
 }
@@ -56,6 +58,8 @@ void AcApDocument::setFileName(const std::string& fileName, bool named) {
     m_fileName = named ? absolutePath(fileName) : fileName;
     m_title = fs::path(m_fileName).filename().string();
     m_named = named;
+    if (named) cadhostHoldFile(this, m_fileName);
+    else cadhostReleaseFile(this);
 }
 
 LispEvaluator& AcApDocument::lisp() {

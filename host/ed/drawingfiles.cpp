@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include "win/sharemode.h"
 
 namespace {
 std::string detail(const AcDbDatabase& db, Acad::ErrorStatus es) {
@@ -36,7 +37,8 @@ Acad::ErrorStatus acedHostReadDrawing(AcDbDatabase& db, const char* fileName, st
         error = std::string("\"") + fileName + "\" is a folder, not a drawing.";
         return Acad::eFileAccessErr;
     }
-    Acad::ErrorStatus es = acedHostIsBinaryDrawing(fileName) ? db.readDwgFile(fileName) : db.readDxfFile(fileName);
+    Acad::ErrorStatus es = acedHostIsBinaryDrawing(fileName) ? db.readDwgFile(fileName, _SH_DENYNO)
+                                                            : db.readDxfFile(fileName);
     if (es != Acad::eOk) error = std::string("Cannot read \"") + fileName + "\": " + detail(db, es);
     return es;
 }
@@ -51,3 +53,4 @@ Acad::ErrorStatus acedHostWriteDrawing(AcDbDatabase& db, const char* fileName, s
     if (es != Acad::eOk) error = std::string("Cannot save \"") + fileName + "\": " + detail(db, es);
     return es;
 }
+

@@ -1,4 +1,5 @@
 // Blocks: BLOCK, WBLOCK, INSERT (and DDINSERT, the same without a dialog), PURGE.
+#include <functional>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -180,13 +181,17 @@ int wblockCommand() {
     name = trimmed(name);
     AcDbDatabase* made = nullptr;
     Acad::ErrorStatus es = Acad::eOk;
+    // Which beginWblock the editor reactors hear once the output drawing exists.
+    std::function<void(AcEditorReactor*)> begin;
     if (name == "*") {
         es = db->wblock(made);
+        begin = [&](AcEditorReactor* r) { r->beginWblock(made, db); };
     } else if (!name.empty()) {
         if (name == "=") name = fs::path(file).stem().string();
         const AcDbObjectId block = findBlock(db, name);
         if (block.isNull()) return failWith("Block \"" + name + "\" not found.");
         es = db->wblock(made, block);
+        begin = [&, block](AcEditorReactor* r) { r->beginWblock(made, db, block); };
     } else {
         AcGePoint3d base;
         if ((rc = askPoint("\nSpecify insertion base point: ", base, RSG_NONULL)) != RTNORM) return rc;
@@ -195,11 +200,20 @@ int wblockCommand() {
         if (rc == RTNONE) return failWith("No objects selected; nothing is written.");
         if (rc != RTNORM) return rc;
         es = db->wblock(made, ids, base);
+        begin = [&, base](AcEditorReactor* r) {
+            const AcGePoint3d* point = &base;
+            r->beginWblock(made, db, point);
+        };
     }
     std::unique_ptr<AcDbDatabase> output(made);
     if (es != Acad::eOk || !output) return failWith("The drawing to write cannot be made (" + statusText(es) + ").");
+    acedEditor->notify(begin);
     std::string error;
-    if (acedHostWriteDrawing(*output, file.c_str(), error) != Acad::eOk) return failWith(error);
+    if (acedHostWriteDrawing(*output, file.c_str(), error) != Acad::eOk) {
+        acedEditor->notify([&](AcEditorReactor* r) { r->abortWblock(made); });
+        return failWith(error);
+    }
+    acedEditor->notify([&](AcEditorReactor* r) { r->endWblock(made); });
     acutPrintf("\nWrote %s.", file.c_str());
     return RTNORM;
 }
