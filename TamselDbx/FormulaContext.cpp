@@ -32,6 +32,27 @@ bool FormulaArguments::present(int n) const {
 
 bool FormulaArguments::noneNull() const { return present(count()); }
 
+std::optional<double> FormulaArguments::real(int index) const {
+    const CVariable* value = at(index);
+    return value ? std::optional<double>(value->GetReal()) : std::nullopt;
+}
+
+std::optional<int32_t> FormulaArguments::integer(int index) const {
+    const CVariable* value = at(index);
+    return value ? std::optional<int32_t>(value->GetInt()) : std::nullopt;
+}
+
+std::optional<CString> FormulaArguments::text(int index) const {
+    const CVariable* value = at(index);
+    return value ? std::optional<CString>(value->GetString()) : std::nullopt;
+}
+
+std::optional<AcGePoint3d> FormulaArguments::point(int index) const {
+    const CVariable* value = at(index);
+    if (!value) return std::nullopt;
+    return AcGePoint3d(value->point[0], value->point[1], value->point[2]);
+}
+
 // The host's alert box is its warning box with an OK button.
 void showFormulaFailure(const char* keyword) {
     const CString text = CString("An error occured in the function: ") + (keyword ? keyword : "");

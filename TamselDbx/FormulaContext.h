@@ -1,7 +1,9 @@
 #pragma once
 // State of the formula run in progress, shared by the interpreter and the formula functions.
+#include <optional>
 #include <vector>
 #include "Variable.h"
+#include "ge/vector.h"
 #include "ZeftExport.h"
 
 class ZEFTGripPoint;
@@ -20,7 +22,9 @@ ZEFT_API extern bool formulaCancelled;
 ZEFT_API void setFormulaContext(ZEFTGripPoint* grip, CVariableList* arguments);
 ZEFT_API const FormulaCallContext& formulaCallContext();
 
-// The current call's arguments by position, null entries kept.
+// The current call's arguments by position, null entries kept. Functions read values through
+// the typed accessors: a missing or null argument reads as empty, and the call then gives null;
+// a value of another kind reads as that value's real, integer, text or point.
 class ZEFT_API FormulaArguments {
 public:
     FormulaArguments();
@@ -32,11 +36,17 @@ public:
         return index >= 0 && index < count() ? m_items[static_cast<size_t>(index)] : nullptr;
     }
     CVariable* first() const { return at(0); }
-    CVariable* last() const { return at(count() - 1); }
+    CVariable* last() const { return at(lastIndex()); }
+    int lastIndex() const { return count() - 1; }
     // The first n arguments exist and none of them is null.
     bool present(int n) const;
     // No argument is null.
     bool noneNull() const;
+
+    std::optional<double> real(int index) const;
+    std::optional<int32_t> integer(int index) const;
+    std::optional<CString> text(int index) const;
+    std::optional<AcGePoint3d> point(int index) const;
 
 private:
     std::vector<CVariable*> m_items;

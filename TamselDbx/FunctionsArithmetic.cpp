@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include "FormulaContext.h"
 #include "FormulaValues.h"
 #include "theFunctions.h"
@@ -10,34 +11,47 @@ namespace {
 constexpr double kPi = 3.1415926535898;
 
 // a1 combined with each later argument in turn; null without arguments or with a null one.
+template <class Value, class Read, class Op>
+std::optional<Value> fold(Read read, Op op) {
+    FormulaArguments args;
+    std::optional<Value> result = (args.*read)(0);
+    for (int i = 1; result && i < args.count(); ++i) {
+        const std::optional<Value> x = (args.*read)(i);
+        result = x ? std::optional<Value>(op(*result, *x)) : std::nullopt;
+    }
+    return result;
+}
+
 template <class Op>
 CVariable* realFold(Op op) {
-    FormulaArguments args;
-    if (args.empty() || !args.noneNull()) return nullptr;
-    double result = args.first()->GetReal();
-    for (int i = 1; i < args.count(); ++i) result = op(result, args.at(i)->GetReal());
-    return newRealValue(result);
+    const std::optional<double> result = fold<double>(&FormulaArguments::real, op);
+    return result ? newRealValue(*result) : nullptr;
 }
 
 template <class Op>
 CVariable* integerFold(Op op) {
-    FormulaArguments args;
-    if (args.empty() || !args.noneNull()) return nullptr;
-    int32_t result = args.first()->GetInt();
-    for (int i = 1; i < args.count(); ++i) result = op(result, args.at(i)->GetInt());
-    return newShortValue(result);
+    const std::optional<int32_t> result = fold<int32_t>(&FormulaArguments::integer, op);
+    return result ? newShortValue(*result) : nullptr;
 }
 
 // A function of the real of a1.
 template <class Fn>
 CVariable* ofFirstReal(Fn fn) {
-    FormulaArguments args;
-    if (!args.present(1)) return nullptr;
-    return newRealValue(fn(args.first()->GetReal()));
+    const std::optional<double> x = FormulaArguments().real(0);
+    return x ? newRealValue(fn(*x)) : nullptr;
 }
 
-// a1 and aN (the same argument when there is one).
-bool firstAndLast(const FormulaArguments& args) { return args.present(1) && args.last(); }
+// a1 and aN (the same argument when there is one), read by read.
+template <class Value>
+bool firstAndLast(const FormulaArguments& args, std::optional<Value> (FormulaArguments::*read)(int) const,
+                  Value& a, Value& b) {
+    const std::optional<Value> first = (args.*read)(0);
+    const std::optional<Value> last = (args.*read)(args.lastIndex());
+    if (!first || !last) return false;
+    a = *first;
+    b = *last;
+    return true;
+}
 }  // namespace
 
 CVariable* FnPlus() { return realFold([](double r, double x) { return r + x; }); }
@@ -71,17 +85,19 @@ CVariable* FnAtan() {
     FormulaArguments args;
     if (args.empty()) return nullptr;
     if (args.count() >= 3) return newRealValue(0.0);
-    if (!args.noneNull()) return nullptr;
-    if (args.count() == 1) return newRealValue(std::atan(args.first()->GetReal()));
-    return newRealValue(std::atan2(args.at(0)->GetReal(), args.at(1)->GetReal()));
+    const std::optional<double> y = args.real(0);
+    const std::optional<double> x = args.real(args.lastIndex());
+    if (!y || !x) return nullptr;
+    if (args.count() == 1) return newRealValue(std::atan(*y));
+    return newRealValue(std::atan2(*y, *x));
 }
 
 // An integral power is kept as an integer: short when it fits 16 bits, else long, so that its
 // real and its integer both read as the power itself.
 CVariable* FnExpt() {
-    FormulaArguments args;
-    if (!firstAndLast(args)) return nullptr;
-    const double power = std::pow(args.first()->GetReal(), args.last()->GetReal());
+    double base = 0.0, exponent = 0.0;
+    if (!firstAndLast(FormulaArguments(), &FormulaArguments::real, base, exponent)) return nullptr;
+    const double power = std::pow(base, exponent);
     const bool integral = std::isfinite(power) && power >= -2147483648.0 && power <= 2147483647.0 &&
                           power == static_cast<double>(static_cast<int32_t>(power));
     if (!integral) return newRealValue(power);
@@ -97,10 +113,8 @@ CVariable* FnExpt() {
 
 // Euclid on the magnitudes, so that negative numbers end as well.
 CVariable* FnGcd() {
-    FormulaArguments args;
-    if (!firstAndLast(args)) return nullptr;
-    const int32_t a = args.first()->GetInt();
-    const int32_t b = args.last()->GetInt();
+    int32_t a = 0, b = 0;
+    if (!firstAndLast(FormulaArguments(), &FormulaArguments::integer, a, b)) return nullptr;
     if (b == 0) return newShortValue(a);
     if (a == 0) return newShortValue(b);
     int64_t x = std::llabs(a);
@@ -117,10 +131,8 @@ CVariable* FnLogIor() { return integerFold([](int32_t r, int32_t x) { return r |
 
 // A negative count shifts left, a positive one right (arithmetic), each by its low five bits.
 CVariable* FnLsh() {
-    FormulaArguments args;
-    if (!firstAndLast(args)) return nullptr;
-    const int32_t a = args.first()->GetInt();
-    const int32_t n = args.last()->GetInt();
+    int32_t a = 0, n = 0;
+    if (!firstAndLast(FormulaArguments(), &FormulaArguments::integer, a, n)) return nullptr;
     const uint32_t bits = static_cast<uint32_t>(n) & 31u;
     int32_t result = 0;
     if (n < 0) result = static_cast<int32_t>(static_cast<uint32_t>(a) << bits);

@@ -1,6 +1,7 @@
 // Formula functions on variables, points, entities and grips.
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 #include "FormulaContext.h"
 #include "FormulaValues.h"
 #include "GripDragContext.h"
@@ -24,10 +25,6 @@
 
 namespace {
 
-AcGePoint3d pointOf(const CVariable* value) {
-    return {value->point[0], value->point[1], value->point[2]};
-}
-
 CVariable* newPointAt(const AcGePoint3d& p) { return newPointValue(p.x, p.y, p.z); }
 
 // The entity of a value, open for write; null when there is none or it cannot be opened.
@@ -45,41 +42,42 @@ CString takeText(char* text) {
     return result;
 }
 
-// a1 and aN, both present; null otherwise.
-bool firstAndLast(const FormulaArguments& args, CVariable*& a, CVariable*& b) {
-    a = args.first();
-    b = args.last();
-    return a && b;
+// The points of a1 and aN, both present; false otherwise.
+bool firstAndLastPoints(AcGePoint3d& a, AcGePoint3d& b) {
+    FormulaArguments args;
+    const std::optional<AcGePoint3d> first = args.point(0);
+    const std::optional<AcGePoint3d> last = args.point(args.lastIndex());
+    if (!first || !last) return false;
+    a = *first;
+    b = *last;
+    return true;
 }
 
 CVariable* coordinateDistance(int axis) {
-    FormulaArguments args;
-    CVariable *a, *b;
-    if (!firstAndLast(args, a, b)) return nullptr;
-    return newRealValue(std::fabs(a->point[axis] - b->point[axis]));
+    AcGePoint3d a, b;
+    if (!firstAndLastPoints(a, b)) return nullptr;
+    return newRealValue(std::fabs(a[axis] - b[axis]));
 }
 
 CVariable* coordinateMid(int axis) {
-    FormulaArguments args;
-    CVariable *a, *b;
-    if (!firstAndLast(args, a, b)) return nullptr;
+    AcGePoint3d a, b;
+    if (!firstAndLastPoints(a, b)) return nullptr;
     CVariable* result = newPointValue(0.0, 0.0, 0.0);
-    result->point[axis] = (a->point[axis] + b->point[axis]) / 2.0;
+    result->point[axis] = (a[axis] + b[axis]) / 2.0;
     return result;
 }
 
 CVariable* coordinate(int axis) {
-    FormulaArguments args;
-    CVariable* a = args.first();
-    return a ? newRealValue(a->point[axis]) : nullptr;
+    const std::optional<AcGePoint3d> a = FormulaArguments().point(0);
+    return a ? newRealValue((*a)[axis]) : nullptr;
 }
 
 CVariable* setCoordinate(int axis) {
     FormulaArguments args;
     CVariable* a = args.first();
-    CVariable* b = args.last();
+    const std::optional<double> b = args.real(args.lastIndex());
     if (!a || !b || a->kind != RTPOINT) return nullptr;
-    a->point[axis] = b->GetReal();
+    a->point[axis] = *b;
     return a;
 }
 
@@ -97,11 +95,11 @@ CVariable* setVisible(AcDb::Visibility visibility) {
 
 CVariable* setRadius(double factor) {
     FormulaArguments args;
-    CVariable* a = args.first();
-    if (!a) return nullptr;
-    AcDbEntity* entity = openEntity(a);
+    const std::optional<double> size = args.real(args.lastIndex());
+    if (!size) return nullptr;
+    AcDbEntity* entity = openEntity(args.first());
     if (!entity) return nullptr;
-    const double value = args.last()->GetReal() * factor;
+    const double value = *size * factor;
     if (AcDbArc* arc = AcDbArc::cast(entity)) arc->setRadius(value);
     else if (AcDbCircle* circle = AcDbCircle::cast(entity)) circle->setRadius(value);
     else if (AcDbEllipse* ellipse = AcDbEllipse::cast(entity)) ellipse->setRadiusRatio(value);
@@ -137,8 +135,9 @@ const AcDbIntArray* indexList(const CFormulaObject* token, int i) {
 void moveBoundPoints(bool toTarget) {
     FormulaArguments args;
     CFormulaObject* token = boundToken(args);
-    if (!token) return;
-    const AcGePoint3d target = pointOf(args.last());
+    const std::optional<AcGePoint3d> point = args.point(args.lastIndex());
+    if (!token || !point) return;
+    const AcGePoint3d target = *point;
     for (int i = 0; i < token->ids.length(); ++i) {
         AcDbEntity* entity = nullptr;
         if (acdbOpenObject(entity, token->ids[i], AcDb::kForWrite) != Acad::eOk) break;
@@ -170,14 +169,11 @@ bool gripPointOf(AcDbEntity* entity, int k, AcGePoint3d& point) {
     return true;
 }
 
+// The 0-based index of a grip numbered from 1 (the lowest number stays invalid).
+int gripIndexOf(int32_t n) { return n == INT32_MIN ? n : n - 1; }
+
 // Moves grip k of an entity open for write by v (or to the target) and lets the stretch block
 // reference reshape the children of that grip point.
-// The 0-based index of a grip numbered from 1 by a value (the lowest number stays invalid).
-int gripIndexOf(const CVariable* number) {
-    const int n = number->GetInt();
-    return n == INT32_MIN ? n : n - 1;
-}
-
 void moveGrip(AcDbEntity* entity, int k, const AcGePoint3d& pointOrVector, bool toTarget) {
     ZEFTGripPoint* grip = entity->isA() == ZEFTGripPoint::desc() ? static_cast<ZEFTGripPoint*>(entity) : nullptr;
     if (grip && grip->gripType() < 4) k = 0;
@@ -199,14 +195,14 @@ void moveGrip(AcDbEntity* entity, int k, const AcGePoint3d& pointOrVector, bool 
 
 CVariable* moveOtherGrip(bool toTarget) {
     FormulaArguments args;
-    CVariable* a = args.first();
-    CVariable* b = args.at(1);
-    CVariable* n = args.last();
-    if (!a || !b || !n || a->kind != RTENAME) return nullptr;
-    const int k = b != n ? gripIndexOf(b) : 0;
+    const CVariable* a = args.first();
+    const std::optional<int32_t> number = args.integer(1);
+    const std::optional<AcGePoint3d> n = args.point(args.lastIndex());
+    if (!a || !number || !n || a->kind != RTENAME) return nullptr;
+    const int k = args.lastIndex() != 1 ? gripIndexOf(*number) : 0;
     AcDbEntity* entity = nullptr;
     if (acdbOpenObject(entity, a->objectId, AcDb::kForWrite) != Acad::eOk) return nullptr;
-    moveGrip(entity, k, pointOf(n), toTarget);
+    moveGrip(entity, k, *n, toTarget);
     entity->close();
     return nullptr;
 }
@@ -261,10 +257,9 @@ CVariable* FnGetOffset() {
 }
 
 CVariable* FnDist() {
-    FormulaArguments args;
-    CVariable *a, *b;
-    if (!firstAndLast(args, a, b)) return nullptr;
-    return newRealValue(pointOf(a).distanceTo(pointOf(b)));
+    AcGePoint3d a, b;
+    if (!firstAndLastPoints(a, b)) return nullptr;
+    return newRealValue(a.distanceTo(b));
 }
 
 CVariable* FnDistX() { return coordinateDistance(0); }
@@ -272,11 +267,9 @@ CVariable* FnDistY() { return coordinateDistance(1); }
 CVariable* FnDistZ() { return coordinateDistance(2); }
 
 CVariable* FnMid() {
-    FormulaArguments args;
-    CVariable *a, *b;
-    if (!firstAndLast(args, a, b)) return nullptr;
-    return newPointValue((a->point[0] + b->point[0]) / 2.0, (a->point[1] + b->point[1]) / 2.0,
-                         (a->point[2] + b->point[2]) / 2.0);
+    AcGePoint3d a, b;
+    if (!firstAndLastPoints(a, b)) return nullptr;
+    return newPointValue((a.x + b.x) / 2.0, (a.y + b.y) / 2.0, (a.z + b.z) / 2.0);
 }
 
 CVariable* FnMidX() { return coordinateMid(0); }
@@ -285,26 +278,32 @@ CVariable* FnMidZ() { return coordinateMid(2); }
 
 CVariable* FnPolar() {
     FormulaArguments args;
-    if (!args.present(3)) return nullptr;
+    const std::optional<AcGePoint3d> from = args.point(0);
+    const std::optional<double> angle = args.real(1);
+    const std::optional<double> distance = args.real(2);
+    if (!from || !angle || !distance) return nullptr;
+    const ads_point base = {from->x, from->y, from->z};
     CVariable* result = newPointValue(0.0, 0.0, 0.0);
-    acutPolar(args.first()->point, args.at(1)->GetReal(), args.at(2)->GetReal(), result->point);
+    acutPolar(base, *angle, *distance, result->point);
     return result;
 }
 
 CVariable* FnFromTo() {
     FormulaArguments args;
-    if (!args.present(4)) return nullptr;
+    const std::optional<double> offsets[3] = {args.real(1), args.real(2), args.real(3)};
+    if (!args.first() || !offsets[0] || !offsets[1] || !offsets[2]) return nullptr;
     auto* result = new CVariable;
     *result = *args.first();
-    for (int axis = 0; axis < 3; ++axis) result->point[axis] += args.at(axis + 1)->GetReal();
+    for (int axis = 0; axis < 3; ++axis) result->point[axis] += *offsets[axis];
     return result;
 }
 
 CVariable* FnGetAngle() {
-    FormulaArguments args;
-    CVariable *a, *b;
-    if (!firstAndLast(args, a, b)) return nullptr;
-    return newRealValue(acutAngle(a->point, b->point));
+    AcGePoint3d a, b;
+    if (!firstAndLastPoints(a, b)) return nullptr;
+    const ads_point from = {a.x, a.y, a.z};
+    const ads_point to = {b.x, b.y, b.z};
+    return newRealValue(acutAngle(from, to));
 }
 
 CVariable* FnGetX() { return coordinate(0); }
@@ -316,9 +315,11 @@ CVariable* FnSetZ() { return setCoordinate(2); }
 
 CVariable* FnSetPt() {
     FormulaArguments args;
-    if (!args.present(2)) return nullptr;
-    const CVariable* z = args.at(2);
-    return newPointValue(args.first()->GetReal(), args.at(1)->GetReal(), z ? z->GetReal() : 0.0);
+    const std::optional<double> x = args.real(0);
+    const std::optional<double> y = args.real(1);
+    const std::optional<double> z = args.count() > 2 ? args.real(2) : std::optional<double>(0.0);
+    if (!x || !y || !z) return nullptr;
+    return newPointValue(*x, *y, *z);
 }
 
 CVariable* FnHide() { return setVisible(AcDb::kInvisible); }
@@ -326,9 +327,11 @@ CVariable* FnShow() { return setVisible(AcDb::kVisible); }
 
 CVariable* FnSetText() {
     FormulaArguments args;
+    const std::optional<CString> value = args.text(args.lastIndex());
+    if (!value) return nullptr;
     AcDbEntity* entity = openEntity(args.first());
     if (!entity) return nullptr;
-    const CString text = args.last()->GetString();
+    const CString& text = *value;
     if (AcDbAttributeDefinition::cast(entity)) {
         if (ZEFTAttribute* attribute = attributeOfDefinition(entity, stretchBlockReference)) {
             if (attribute->upgradeOpen() == Acad::eOk) attribute->setTextString(text.GetString());
@@ -459,9 +462,10 @@ CVariable* FnMoveGripTo() { return moveOtherGrip(true); }
 CVariable* FnMoveThisGripTo() {
     FormulaArguments args;
     const ZEFTGripPoint* running = formulaCallContext().grip;
-    CVariable* n = args.last();
+    const std::optional<AcGePoint3d> n = args.point(args.lastIndex());
     if (!running || !n) return nullptr;
-    const int k = args.count() >= 2 && args.first() ? gripIndexOf(args.first()) : 0;
+    const std::optional<int32_t> number = args.count() >= 2 ? args.integer(0) : std::nullopt;
+    const int k = number ? gripIndexOf(*number) : 0;
     AcDbEntity* entity = nullptr;
     const bool opened = acdbOpenObject(entity, running->objectId(), AcDb::kForWrite) == Acad::eOk;
     // The running grip point is usually open already; then it is used as it is.
@@ -469,7 +473,7 @@ CVariable* FnMoveThisGripTo() {
         if (!running->objectId().isNull() && !running->isWriteEnabled()) return nullptr;
         entity = const_cast<ZEFTGripPoint*>(running);
     }
-    moveGrip(entity, k, pointOf(n), true);
+    moveGrip(entity, k, *n, true);
     if (opened) entity->close();
     return nullptr;
 }

@@ -1,5 +1,6 @@
 // Formula functions on truth values: comparisons, logic, and snapping to increments.
 #include <cmath>
+#include <optional>
 #include "FormulaContext.h"
 #include "FormulaValues.h"
 #include "theFunctions.h"
@@ -83,11 +84,13 @@ CVariable* FnOr() {
 // rounds up), kept within start and end. A zero increment leaves the value unsnapped.
 CVariable* FnIncCalc() {
     FormulaArguments args;
-    if (!args.present(4)) return nullptr;
-    const double start = args.at(0)->GetReal();
-    const double step = args.at(1)->GetReal();
-    const double end = args.at(2)->GetReal();
-    const double value = args.at(3)->GetReal();
+    const std::optional<double> a[4] = {args.real(0), args.real(1), args.real(2), args.real(3)};
+    for (const std::optional<double>& x : a)
+        if (!x) return nullptr;
+    const double start = *a[0];
+    const double step = *a[1];
+    const double end = *a[2];
+    const double value = *a[3];
     if (value <= start) return newRealValue(start);
     if (value >= end) return newRealValue(end);
     if (step == 0.0) return newRealValue(value);
@@ -101,13 +104,16 @@ CVariable* FnIncCalc() {
 // The argument among a2 to aN nearest to a1, itself; the earlier one on equal distance.
 CVariable* FnIncDef() {
     FormulaArguments args;
-    if (args.count() < 3 || !args.noneNull()) return nullptr;
-    const double x = args.first()->GetReal();
-    CVariable* nearest = args.at(1);
-    double best = std::fabs(x - nearest->GetReal());
-    for (int i = 2; i < args.count(); ++i) {
-        const double distance = std::fabs(x - args.at(i)->GetReal());
-        if (distance < best) {
+    if (args.count() < 3) return nullptr;
+    const std::optional<double> x = args.real(0);
+    if (!x) return nullptr;
+    CVariable* nearest = nullptr;
+    double best = 0.0;
+    for (int i = 1; i < args.count(); ++i) {
+        const std::optional<double> candidate = args.real(i);
+        if (!candidate) return nullptr;
+        const double distance = std::fabs(*x - *candidate);
+        if (!nearest || distance < best) {
             best = distance;
             nearest = args.at(i);
         }

@@ -1,7 +1,9 @@
 // Formula functions on texts; positions count from 0.
 #include <algorithm>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 #include "FormulaContext.h"
 #include "FormulaValues.h"
 #include "db/units.h"
@@ -18,36 +20,58 @@ CVariable* textResult(const CString& text) {
     return newTextValue(text);
 }
 
-// The arguments when there are at least n and none is null.
-bool atLeast(const FormulaArguments& args, int n) { return args.count() >= n && args.noneNull(); }
-
-// Exactly one argument, not null.
-bool single(const FormulaArguments& args) { return args.count() == 1 && args.first(); }
-
-CString textOf(const CVariable* value) { return value->GetString(); }
-
-// Unit or precision from an optional argument, -1 (the drawing's own) when it is not there.
-int optionalInt(const FormulaArguments& args, int index) {
-    return index < args.count() ? args.at(index)->GetInt() : -1;
+// Texts of the arguments from the first when there are at least n of them; false when one is null.
+bool textsOf(const FormulaArguments& args, int n, std::vector<CString>& texts) {
+    if (args.count() < n) return false;
+    texts.clear();
+    for (int i = 0; i < args.count(); ++i) {
+        std::optional<CString> text = args.text(i);
+        if (!text) return false;
+        texts.push_back(std::move(*text));
+    }
+    return true;
 }
 
+// Exactly one argument, not null: its text.
+std::optional<CString> singleText(const FormulaArguments& args) {
+    return args.count() == 1 ? args.text(0) : std::nullopt;
+}
+
+// The integer of an argument; false for a null or missing one.
+bool integerOf(const FormulaArguments& args, int index, int& value) {
+    const std::optional<int32_t> read = args.integer(index);
+    if (read) value = *read;
+    return read.has_value();
+}
+
+// The integer of an optional argument: one past the end reads as `absent`; false for a null.
+bool optionalInt(const FormulaArguments& args, int index, int absent, int& value) {
+    if (index < args.count()) return integerOf(args, index, value);
+    value = absent;
+    return true;
+}
+
+// Unit and precision are optional, -1 (the drawing's own) when they are not there.
 template <class Format>
 CVariable* formatted(Format format) {
     FormulaArguments args;
-    if (args.empty() || !args.noneNull()) return nullptr;
+    const std::optional<double> number = args.real(0);
+    int unit = -1, precision = -1;
+    if (!number || !optionalInt(args, 1, -1, unit) || !optionalInt(args, 2, -1, precision) || !args.noneNull())
+        return nullptr;
     char buffer[256] = "";
-    if (format(args.first()->GetReal(), optionalInt(args, 1), optionalInt(args, 2), buffer, sizeof buffer) !=
-        RTNORM)
-        return newTextValue("0");
+    if (format(*number, unit, precision, buffer, sizeof buffer) != RTNORM) return newTextValue("0");
     return newTextValue(buffer);
 }
 
 template <class Parse>
 CVariable* parsed(Parse parse) {
     FormulaArguments args;
-    if (args.empty() || !args.noneNull()) return nullptr;
+    const std::optional<CString> text = args.text(0);
+    int unit = -1;
+    if (!text || !optionalInt(args, 1, -1, unit) || !args.noneNull()) return nullptr;
     double result = 0.0;
-    if (parse(textOf(args.first()), optionalInt(args, 1), &result) != RTNORM) result = 0.0;
+    if (parse(*text, unit, &result) != RTNORM) result = 0.0;
     return newRealValue(result);
 }
 
@@ -55,83 +79,87 @@ CVariable* parsed(Parse parse) {
 
 CVariable* FnLeft() {
     FormulaArguments args;
-    if (!atLeast(args, 2)) return nullptr;
-    return textResult(textOf(args.first()).Left(args.last()->GetInt()));
+    std::vector<CString> t;
+    int count = 0;
+    if (!textsOf(args, 2, t) || !integerOf(args, args.lastIndex(), count)) return nullptr;
+    return textResult(t.front().Left(count));
 }
 
 CVariable* FnMidText() {
     FormulaArguments args;
-    if (!atLeast(args, 2)) return nullptr;
-    const CString text = textOf(args.first());
-    const int from = args.at(1)->GetInt();
-    if (args.count() >= 3) return textResult(text.Mid(from, args.at(2)->GetInt()));
-    return textResult(text.Mid(from));
+    std::vector<CString> t;
+    int from = 0, count = 0;
+    if (!textsOf(args, 2, t) || !integerOf(args, 1, from)) return nullptr;
+    if (args.count() < 3) return textResult(t.front().Mid(from));
+    if (!integerOf(args, 2, count)) return nullptr;
+    return textResult(t.front().Mid(from, count));
 }
 
 CVariable* FnRight() {
     FormulaArguments args;
-    if (!atLeast(args, 2)) return nullptr;
-    return textResult(textOf(args.first()).Right(args.last()->GetInt()));
+    std::vector<CString> t;
+    int count = 0;
+    if (!textsOf(args, 2, t) || !integerOf(args, args.lastIndex(), count)) return nullptr;
+    return textResult(t.front().Right(count));
 }
 
 CVariable* FnFind() {
     FormulaArguments args;
-    if (!atLeast(args, 2)) return nullptr;
-    const int from = args.count() >= 3 ? args.at(2)->GetInt() : 0;
-    return newShortValue(textOf(args.first()).Find(textOf(args.at(1)), from));
+    std::vector<CString> t;
+    int from = 0;
+    if (!textsOf(args, 2, t) || !optionalInt(args, 2, 0, from)) return nullptr;
+    return newShortValue(t[0].Find(t[1], from));
 }
 
 CVariable* FnFindOneOf() {
     FormulaArguments args;
-    if (!atLeast(args, 2)) return nullptr;
-    const CString text = textOf(args.first());
-    const CString set = textOf(args.last());
-    const size_t at = text.str().find_first_of(set.str());
+    std::vector<CString> t;
+    if (!textsOf(args, 2, t)) return nullptr;
+    const size_t at = t.front().str().find_first_of(t.back().str());
     return newShortValue(at == std::string::npos ? -1 : static_cast<int32_t>(at));
 }
 
 CVariable* FnInsert() {
     FormulaArguments args;
-    if (!atLeast(args, 3)) return nullptr;
-    CString text = textOf(args.first());
-    text.Insert(args.at(1)->GetInt(), textOf(args.at(2)));
+    std::vector<CString> t;
+    int at = 0;
+    if (!textsOf(args, 3, t) || !integerOf(args, 1, at)) return nullptr;
+    CString text = t[0];
+    text.Insert(at, t[2]);
     return textResult(text);
 }
 
 CVariable* FnMakeLower() {
-    FormulaArguments args;
-    if (!single(args)) return nullptr;
-    CString text = textOf(args.first());
-    return textResult(text.MakeLower());
+    std::optional<CString> text = singleText(FormulaArguments());
+    return text ? textResult(text->MakeLower()) : nullptr;
 }
 
 CVariable* FnMakeUpper() {
-    FormulaArguments args;
-    if (!single(args)) return nullptr;
-    CString text = textOf(args.first());
-    return textResult(text.MakeUpper());
+    std::optional<CString> text = singleText(FormulaArguments());
+    return text ? textResult(text->MakeUpper()) : nullptr;
 }
 
 CVariable* FnLength() {
-    FormulaArguments args;
-    if (!single(args)) return nullptr;
-    return newShortValue(textOf(args.first()).GetLength());
+    const std::optional<CString> text = singleText(FormulaArguments());
+    return text ? newShortValue(text->GetLength()) : nullptr;
 }
 
 CVariable* FnPutTogether() {
     FormulaArguments args;
-    if (!atLeast(args, 2)) return nullptr;
+    std::vector<CString> t;
+    if (!textsOf(args, 2, t)) return nullptr;
     CString text;
-    for (int i = 0; i < args.count() && text.GetLength() <= kMaxTextLength; ++i) text += textOf(args.at(i));
+    for (size_t i = 0; i < t.size() && text.GetLength() <= kMaxTextLength; ++i) text += t[i];
     return textResult(text);
 }
 
 CVariable* FnReplace() {
     FormulaArguments args;
-    if (!atLeast(args, 3)) return nullptr;
-    CString text = textOf(args.first());
-    const CString from = textOf(args.at(1));
-    const CString to = textOf(args.at(2));
+    std::vector<CString> t;
+    if (!textsOf(args, 3, t)) return nullptr;
+    CString text = t[0];
+    const CString& from = t[1];
+    const CString& to = t[2];
     // A bound of the result's length, before it is made.
     const std::string& s = text.str();
     const size_t growth = to.str().size() - std::min(to.str().size(), from.str().size());
@@ -148,24 +176,24 @@ CVariable* FnReplace() {
 // The last occurrence of the first character of aN; -1 for an empty aN.
 CVariable* FnRevFind() {
     FormulaArguments args;
-    if (!atLeast(args, 2)) return nullptr;
-    const CString set = textOf(args.last());
-    if (set.IsEmpty()) return newShortValue(-1);
-    return newShortValue(textOf(args.first()).ReverseFind(set.GetAt(0)));
+    std::vector<CString> t;
+    if (!textsOf(args, 2, t)) return nullptr;
+    if (t.back().IsEmpty()) return newShortValue(-1);
+    return newShortValue(t.front().ReverseFind(t.back().GetAt(0)));
 }
 
 CVariable* FnTrimLeft() {
     FormulaArguments args;
-    if (!atLeast(args, 2)) return nullptr;
-    CString text = textOf(args.first());
-    return textResult(text.TrimLeft(textOf(args.last())));
+    std::vector<CString> t;
+    if (!textsOf(args, 2, t)) return nullptr;
+    return textResult(t.front().TrimLeft(t.back()));
 }
 
 CVariable* FnTrimRight() {
     FormulaArguments args;
-    if (!atLeast(args, 2)) return nullptr;
-    CString text = textOf(args.first());
-    return textResult(text.TrimRight(textOf(args.last())));
+    std::vector<CString> t;
+    if (!textsOf(args, 2, t)) return nullptr;
+    return textResult(t.front().TrimRight(t.back()));
 }
 
 CVariable* FnAngToStr() {

@@ -152,6 +152,19 @@ Acad::ErrorStatus addRecord(AcDbSymbolTable* table, AcDbSymbolTableRecord* recor
     return table->add(record);
 }
 
+// Adds a new clone to the database and to a block open for write, without rebinding its layer
+// and linetype ids as appending would.
+Acad::ErrorStatus addToBlock(AcDbObject* copy, AcDbBlockTableRecord* block, AcDbDatabase* db) {
+    if (!block->isWriteEnabled()) return Acad::eNotOpenForWrite;
+    AcDbObjectId id;
+    Acad::ErrorStatus es = db->addAcDbObject(id, copy);
+    if (es != Acad::eOk) return es;
+    block->assertWriteEnabled();
+    copy->internalSetOwner(block->objectId());
+    block->internalAppendId(id);
+    return Acad::eOk;
+}
+
 // Puts a new clone under its owner: appended to a block when it is a primary entity, added to
 // a table when it is a record, otherwise added to the owner's database with the owner id set.
 // An entity from another drawing keeps the source's layer and linetype ids until translation
@@ -162,14 +175,7 @@ Acad::ErrorStatus placeUnder(AcDbObject* copy, AcDbObject* owner, AcDbDatabase* 
     auto* entity = AcDbEntity::cast(copy);
     if (block && entity && isPrimary) {
         if (sourceDb == db) return block->appendAcDbEntity(entity);
-        if (!block->isWriteEnabled()) return Acad::eNotOpenForWrite;
-        AcDbObjectId id;
-        Acad::ErrorStatus es = db->addAcDbObject(id, copy);
-        if (es != Acad::eOk) return es;
-        block->assertWriteEnabled();
-        copy->internalSetOwner(block->objectId());
-        block->internalAppendId(id);
-        return Acad::eOk;
+        return addToBlock(copy, block, db);
     }
     auto* table = AcDbSymbolTable::cast(owner);
     auto* record = AcDbSymbolTableRecord::cast(copy);
@@ -177,6 +183,27 @@ Acad::ErrorStatus placeUnder(AcDbObject* copy, AcDbObject* owner, AcDbDatabase* 
     Acad::ErrorStatus es = db->addAcDbObject(copy);
     if (es != Acad::eOk) return es;
     return copy->setOwnerId(owner->objectId());
+}
+
+// The block that holds an entity in its list; null for any other object.
+const AcDbBlockTableRecord* holdingBlock(const AcDbObject* object) {
+    if (!object || !AcDbEntity::cast(object)) return nullptr;
+    const auto* block = peekAs<AcDbBlockTableRecord>(object->ownerId());
+    if (!block) return nullptr;
+    const std::vector<AcDbObjectId>& ids = block->entityIds();
+    return std::find(ids.begin(), ids.end(), object->objectId()) != ids.end() ? block : nullptr;
+}
+
+// A block holds the source entity, and another holds the owner of its clone (itself an entity).
+bool heldBesideOwner(const AcDbObject* source, const AcDbObject* owner) {
+    return holdingBlock(source) && holdingBlock(owner) && owner->database() == source->database();
+}
+
+// A clone of an entity that an object owns while a block holds both of them (an intelligent
+// reference's attributes) goes into the block that holds its owner's clone.
+Acad::ErrorStatus placeBesideOwner(AcDbObject* copy, AcDbObject* owner, AcDbDatabase* db) {
+    return withWritable<AcDbBlockTableRecord>(owner->ownerId(),
+                                              [&](AcDbBlockTableRecord* block) { return addToBlock(copy, block, db); });
 }
 
 bool isSkippable(Acad::ErrorStatus es) {
@@ -414,7 +441,8 @@ Acad::ErrorStatus AcDbObject::deepClone(AcDbObject* owner, AcDbObject*& clone, A
     AcDbObject* copy = nullptr;
     Acad::ErrorStatus es = newFiledCopy(this, filer, copy);
     if (es != Acad::eOk) return es;
-    es = placeUnder(copy, owner, db, isPrimary != 0, database());
+    es = !isPrimary && heldBesideOwner(this, owner) ? placeBesideOwner(copy, owner, db)
+                                                    : placeUnder(copy, owner, db, isPrimary != 0, database());
     if (es != Acad::eOk) {
         if (copy->objectId().isNull()) delete copy;
         return es;

@@ -2,14 +2,21 @@
 //
 // Input: byte 0 picks the named variables; then each byte chooses a token (most take the next
 // byte as their argument): statement breaks, null statements, keywords by index (some outside
-// the table), ")", numbers, variable names, texts, braces, entity and point tokens and tokens
-// of kinds the language does not know. The list runs twice, as two grip drags would.
+// the table), ")", numbers, variable names, texts, braces, entity and point tokens (bound to the
+// entities of a small working drawing or to none) and tokens of kinds the language does not
+// know. The list runs twice, as two grip drags would.
 //
 // Build: tests/fuzz_sources/build.sh (clang, with the module sources compiled in).
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 #include "FormulaContext.h"
 #include "ZEFTGripPoint.h"
+#include "db/arc.h"
+#include "db/circle.h"
+#include "db/database.h"
+#include "db/line.h"
+#include "db/text.h"
 #include "rx/print.h"
 #include "theFunctions.h"
 
@@ -19,6 +26,41 @@ const char* const kNames[] = {"a", "b", "c", "d", "nosuch"};
 const char* const kTexts[] = {"\"abc\"", "\"\"", "\"", "\"a\\ib\"", "\"12.5\""};
 
 void quiet(const char*) {}
+
+// Entities the entity tokens name: a circle, an arc, a text and a line in the model space of a
+// drawing that stays the working one.
+const std::vector<AcDbObjectId>& drawingEntities() {
+    static std::vector<AcDbObjectId> ids = [] {
+        auto* db = new AcDbDatabase(true, true);
+        acdbHostApplicationServices()->setWorkingDatabase(db);
+        std::vector<AcDbObjectId> made;
+        AcDbBlockTableRecord* space = nullptr;
+        if (acdbOpenObject(space, db->modelSpaceId(), AcDb::kForWrite) != Acad::eOk) return made;
+        AcDbEntity* entities[] = {new AcDbCircle(AcGePoint3d(1, 1, 0), AcGeVector3d::kZAxis, 2.0),
+                                  new AcDbArc(AcGePoint3d(0, 0, 0), 3.0, 0.0, 1.0),
+                                  new AcDbText(AcGePoint3d(0, 0, 0), "t", AcDbObjectId::kNull, 1.0, 0.0),
+                                  new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(4, 0, 0))};
+        for (AcDbEntity* entity : entities) {
+            AcDbObjectId id;
+            if (space->appendAcDbEntity(id, entity) == Acad::eOk) made.push_back(id);
+            entity->close();
+        }
+        space->close();
+        return made;
+    }();
+    return ids;
+}
+
+// Binds a token to one of the drawing's entities (or to none, for some bytes), with a stretch
+// index list for point tokens.
+void bindEntity(CFormulaObject* t, uint8_t b) {
+    const std::vector<AcDbObjectId>& ids = drawingEntities();
+    if (ids.empty() || b % 5 == 4) return;
+    t->ids.append(ids[b % 5 % ids.size()]);
+    AcDbIntArray indices;
+    indices.append(static_cast<int>(b / 5) % 4 - 1);
+    t->stretchIds.append(indices);
+}
 
 class Reader {
 public:
@@ -93,12 +135,17 @@ void build(ZEFTGripPoint& grip, Reader& in) {
         case 15:
             statement->tokens.AddTail(token(1, "}", 0.0));
             break;
-        case 16:
-            statement->tokens.AddTail(token(6, "e", in.next()));
+        case 16: {
+            CFormulaObject* e = token(6, "e", in.next());
+            bindEntity(e, in.next());
+            statement->tokens.AddTail(e);
             break;
+        }
         case 17: {
             CFormulaObject* p = token(7, "p", 0.0);
             p->point.set(in.next(), in.next(), 0.0);
+            const uint8_t b = in.next();
+            if (b & 1) bindEntity(p, b >> 1);
             statement->tokens.AddTail(p);
             break;
         }

@@ -1,4 +1,5 @@
-// Undo of grip edits, inserts and erasures of intelligent blocks, run on the command line.
+// Undo of grip edits, inserts, copies and erasures of intelligent blocks, run on the command line.
+#include <algorithm>
 #include "../enabler/grip_drag_support.h"
 #include "Utilities.h"
 #include "../hostcommands/commands_fixture.h"
@@ -43,6 +44,13 @@ protected:
         return line->endPoint();
     }
     bool hasBlock(const char* name) { return !block(name).isNull(); }
+    // The intelligent reference added last to model space.
+    AcDbObjectId lastReference() {
+        const std::vector<AcDbObjectId> ids = entities();
+        for (auto it = ids.rbegin(); it != ids.rend(); ++it)
+            if (it->objectClass() == ZEFTBlockReference::desc()) return *it;
+        return AcDbObjectId::kNull;
+    }
 
     std::unique_ptr<Drawing> drawing;
 };
@@ -136,4 +144,58 @@ TEST_F(UndoIntelligent, AStretchOfAnIntelligentReferenceIsUndone) {
     EXPECT_TRUE(drawingText(db) != before) << out;
     ASSERT_EQ(script("U\n"), 0) << out;
     EXPECT_EQ(firstDifference(drawingText(db), before), "");
+}
+
+// COPY and MIRROR (keeping the source) clone an intelligent door as the host clones objects: each
+// copy gets a definition and attributes of its own, a grip drag of one door changes no other,
+// and U takes the copy away again without a trace.
+TEST_F(UndoIntelligent, CopiedAndMirroredDoorsAreIndependentAndUndone) {
+    const AcDbObjectId door = drawing->reference(doorBlock(), AcGePoint3d(30, 10, 0), {AcGePoint3d(30, 12, 0)});
+    ASSERT_TRUE(Open<ZEFTBlockReference>(door)->hasPrivateDefinition());
+    const std::string original = drawingText(db);
+    ASSERT_EQ(script("COPY L\n\n0,0 0,-20\n\n"), 0) << out;
+    const AcDbObjectId copy = lastReference();
+    ASSERT_EQ(script("U\n"), 0) << out;
+    EXPECT_EQ(firstDifference(drawingText(db), original), "") << "U after COPY";
+    ASSERT_EQ(script("REDO\n"), 0) << out;
+
+    ASSERT_EQ(script("MIRROR 32,10\n\n0,0 0,1\n\n"), 0) << out;
+    const AcDbObjectId mirrored = lastReference();
+    const std::vector<AcDbObjectId> doors = {door, copy, mirrored};
+    for (const AcDbObjectId& id : {copy, mirrored}) {
+        ASSERT_NE(id, door);
+        Open<ZEFTBlockReference> ref(id);
+        ASSERT_NE(ref.object, nullptr) << "the clone is an intelligent reference";
+        EXPECT_NE(ref->blockTableRecord(), Open<ZEFTBlockReference>(door)->blockTableRecord());
+        ASSERT_EQ(ref->attributeCount(), 1);
+        EXPECT_NE(ref->getAttribute(0), Open<ZEFTBlockReference>(door)->getAttribute(0));
+        const std::vector<AcDbObjectId> held = entities();
+        EXPECT_NE(std::find(held.begin(), held.end(), ref->getAttribute(0)), held.end())
+            << "model space holds the clone's attribute as it holds the source's, so it is filed";
+    }
+    EXPECT_EQ(entities().size(), 6u);
+    expectPoint(Open<ZEFTBlockReference>(copy)->position(), AcGePoint3d(30, -10, 0));
+    expectPoint(Open<ZEFTBlockReference>(mirrored)->position(), AcGePoint3d(-30, 10, 0));
+    {
+        Open<ZEFTBlockReference> ref(copy);
+        expectPoint(Open<ZEFTAttribute>(ref->getAttribute(0))->position(), AcGePoint3d(30, -8, 0));
+    }
+
+    // Each door's grip is dragged in turn; the others keep their definitions' entities.
+    for (const AcDbObjectId& dragged : doors) {
+        std::vector<AcGePoint3d> ends;
+        for (const AcDbObjectId& other : doors) ends.push_back(lineEnd(other));
+        {
+            Open<ZEFTBlockReference> ref(dragged, AcDb::kForWrite);
+            gripList(ref.object);
+            AcDbIntArray grip;
+            grip.append(1);
+            ASSERT_EQ(ref->moveGripPointsAt(grip, AcGeVector3d(2, 0, 0)), Acad::eOk);
+        }
+        for (size_t i = 0; i < doors.size(); ++i) {
+            if (doors[i] == dragged) EXPECT_FALSE(near(lineEnd(doors[i]), ends[i])) << "the dragged door changes";
+            else EXPECT_TRUE(near(lineEnd(doors[i]), ends[i])) << "door " << i << " changed with another";
+        }
+    }
+    EXPECT_EQ(acdbHostOpenObjectCount(), 0);
 }

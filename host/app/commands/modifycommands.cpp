@@ -46,13 +46,13 @@ Acad::ErrorStatus addTransformedCopy(const AcDbEntity* source, const AcGeMatrix3
 }
 
 // Each entity takes the transformation; one that cannot hold it (a circle scaled unevenly) is
-// replaced by its transformed copy.
-void transformEntities(const AcDbObjectIdArray& ids, const AcGeMatrix3d& xform) {
-    int failed = 0;
+// replaced by its transformed copy. Answers the ones that failed.
+AcDbObjectIdArray transformEach(const AcDbObjectIdArray& ids, const AcGeMatrix3d& xform) {
+    AcDbObjectIdArray failed;
     for (const AcDbObjectId& id : ids) {
         Opened<AcDbEntity> entity(id, AcDb::kForWrite);
         if (!entity) {
-            ++failed;
+            failed.append(id);
             continue;
         }
         Acad::ErrorStatus es = entity->transformBy(xform);
@@ -60,16 +60,53 @@ void transformEntities(const AcDbObjectIdArray& ids, const AcGeMatrix3d& xform) 
             es = addTransformedCopy(entity.get(), xform);
             if (es == Acad::eOk) es = entity->erase();
         }
-        if (es != Acad::eOk) ++failed;
+        if (es != Acad::eOk) failed.append(id);
     }
-    reportFailures(failed, "changed");
+    return failed;
 }
 
-void copyEntities(const AcDbObjectIdArray& ids, const AcGeMatrix3d& xform) {
-    int failed = 0;
+void transformEntities(const AcDbObjectIdArray& ids, const AcGeMatrix3d& xform) {
+    reportFailures(transformEach(ids, xform).length(), "changed");
+}
+
+// The selected entities grouped by the block that holds them, in selection order.
+std::vector<std::pair<AcDbObjectId, AcDbObjectIdArray>> byOwner(const AcDbObjectIdArray& ids, int& failed) {
+    std::vector<std::pair<AcDbObjectId, AcDbObjectIdArray>> groups;
     for (const AcDbObjectId& id : ids) {
         Opened<AcDbEntity> entity(id, AcDb::kForRead);
-        if (!entity || addTransformedCopy(entity.get(), xform) != Acad::eOk) ++failed;
+        if (!entity) {
+            ++failed;
+            continue;
+        }
+        const AcDbObjectId owner = entity->ownerId();
+        auto group = std::find_if(groups.begin(), groups.end(), [&](const auto& g) { return g.first == owner; });
+        if (group == groups.end()) group = groups.insert(groups.end(), {owner, AcDbObjectIdArray()});
+        group->second.append(id);
+    }
+    return groups;
+}
+
+// Copies as the host copies objects: deep clones into the block that holds the sources, so that
+// every object's own clone protocol runs (a reference's attributes come along as its protocol
+// says), then the clones of the selected entities take the transformation.
+void copyEntities(const AcDbObjectIdArray& ids, const AcGeMatrix3d& xform) {
+    int failed = 0;
+    for (auto& [owner, sources] : byOwner(ids, failed)) {
+        AcDbIdMapping idMap;
+        if (deepCloneWithNotifications(owner.database(), sources, owner, idMap) != Acad::eOk) {
+            failed += sources.length();
+            continue;
+        }
+        AcDbObjectIdArray clones;
+        for (const AcDbObjectId& id : sources) {
+            AcDbIdPair pair(id, AcDbObjectId::kNull, false);
+            if (idMap.compute(pair) && pair.isCloned() && !pair.value().isNull()) clones.append(pair.value());
+            else ++failed;
+        }
+        // A clone that cannot take the transformation does not stay on top of its source.
+        const AcDbObjectIdArray unmoved = transformEach(clones, xform);
+        eraseObjects(unmoved);
+        failed += unmoved.length();
     }
     reportFailures(failed, "copied");
 }
