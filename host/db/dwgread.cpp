@@ -16,6 +16,7 @@
 #include "db/proxyentity.h"
 #include "db/proxyobject.h"
 #include "rx/rxclass.h"
+#include "win/drives.h"
 
 using namespace cadhost::dwg;
 
@@ -317,8 +318,9 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName) {
                       " open object(s); close them before reading a file into it";
         return Acad::eInvalidOpenState;
     }
-    std::string data, error;
-    Acad::ErrorStatus es = cadhost::dxf::readWholeFile(fileName, data, error);
+    std::string data, error, path;
+    if (!cadhostLinuxPath(fileName, path, &m_lastError)) return Acad::eFileNotFound;
+    Acad::ErrorStatus es = cadhost::dxf::readWholeFile(path.c_str(), data, error);
     if (es != Acad::eOk) {
         m_lastError = error;
         return es;
