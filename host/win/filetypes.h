@@ -6,6 +6,7 @@
 typedef uint32_t DWORD;
 typedef int BOOL;
 typedef char CHAR;
+typedef unsigned char BYTE;
 typedef const char* LPCSTR;
 typedef char* LPSTR;
 typedef void* HANDLE;
