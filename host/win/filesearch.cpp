@@ -13,19 +13,20 @@
 #include "win/lasterror.h"
 
 namespace {
-// Pattern elements after the platform's rewriting of "*", "?" and ".".
-enum : char { kStar = 1, kDosStar, kDosQm, kDosDot };
+// Pattern elements after the platform's rewriting of "*", "?" and "."; other elements are
+// the characters themselves (0 to 255).
+enum : int { kStar = 256, kDosStar, kDosQm, kDosDot };
 
-std::string compiled(std::string_view pattern) {
-    if (pattern == "*.*") return std::string(1, kStar);
-    std::string out;
+std::vector<int> compiled(std::string_view pattern) {
+    if (pattern == "*.*") return {kStar};
+    std::vector<int> out;
     for (size_t i = 0; i < pattern.size(); ++i) {
         const char c = pattern[i];
         const char next = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
-        if (c == '?') out += kDosQm;
-        else if (c == '*') out += next == '.' ? kDosStar : kStar;
-        else if (c == '.' && (next == '?' || next == '*' || next == '\0')) out += kDosDot;
-        else out += c;
+        if (c == '?') out.push_back(kDosQm);
+        else if (c == '*') out.push_back(next == '.' ? kDosStar : kStar);
+        else if (c == '.' && (next == '?' || next == '*' || i + 1 == pattern.size())) out.push_back(kDosDot);
+        else out.push_back(static_cast<unsigned char>(c));
     }
     return out;
 }
@@ -106,14 +107,14 @@ HANDLE fail(DWORD code) {
 }  // namespace
 
 bool winNameMatches(std::string_view pattern, std::string_view name) {
-    const std::string p = compiled(pattern);
+    const std::vector<int> p = compiled(pattern);
     const size_t n = name.size();
     const size_t lastDot = name.find_last_of('.');
     // row[j]: whether p[i..] matches name[j..]; rows are filled from the pattern's end.
     std::vector<char> below(n + 1, 0), row(n + 1, 0);
     below[n] = 1;
     for (size_t i = p.size(); i-- > 0;) {
-        const char c = p[i];
+        const int c = p[i];
         for (size_t j = n + 1; j-- > 0;) {
             const bool more = j < n;
             bool m = false;
@@ -122,7 +123,7 @@ bool winNameMatches(std::string_view pattern, std::string_view name) {
                 case kDosStar: m = below[j] || (more && j != lastDot && row[j + 1]); break;
                 case kDosQm: m = (!more || name[j] == '.') ? below[j] : below[j + 1]; break;
                 case kDosDot: m = more ? (name[j] == '.' && below[j + 1]) : below[j]; break;
-                default: m = more && upper(name[j]) == upper(c) && below[j + 1]; break;
+                default: m = more && upper(name[j]) == upper(static_cast<char>(c)) && below[j + 1]; break;
             }
             row[j] = m;
         }

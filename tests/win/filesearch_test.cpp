@@ -30,6 +30,9 @@ TEST(NamePattern, WildcardsAndCase) {
     EXPECT_TRUE(winNameMatches("PLAN", "plan"));
     EXPECT_FALSE(winNameMatches("plan", "plan2"));
     EXPECT_FALSE(winNameMatches("", "a"));
+    EXPECT_FALSE(winNameMatches("\x01", "abc")) << "control characters are plain characters";
+    EXPECT_TRUE(winNameMatches(std::string_view("a\0b", 3), std::string_view("A\0B", 3)));
+    EXPECT_FALSE(winNameMatches(std::string_view("a.\0", 3), "a")) << "a dot before NUL is a plain dot";
 }
 
 TEST(NamePattern, StarDotMatchesNamesWithoutExtension) {
