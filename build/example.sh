@@ -5,7 +5,11 @@ cd "$(dirname "$0")/.."
 bash build/deps.sh
 cmake -S . -B out/release -DCMAKE_BUILD_TYPE=Release -DCADHOST_TESTS=OFF >/dev/null
 cmake --build out/release -j"$(nproc)"
-# The script opens the example drawing (made by the build), drags a grip of an intelligent
-# door, inserts another, lists, exports a PNG and saves .dwg and .dxf under out/release/examples.
-out/release/bin/cadhost --load TamselDbx4 --script examples/example.scr
+# With the application module (and the object enabler it is linked against) loaded, the script
+# opens the example drawing (made by the build), drags a grip of an intelligent door, inserts
+# another with the host's INSERT (turned into an intelligent one), writes the door to a drawing
+# file and inserts that file as an intelligent block, lists, exports a PNG and saves .dwg and
+# .dxf under out/release/examples.
+rm -f out/release/examples/Door.dwg
+out/release/bin/cadhost --load QuillmarkFree4 --script examples/example.scr
 echo "Pictures and drawings: out/release/examples/doors.png, doors-edited.dwg, doors-edited.dxf"

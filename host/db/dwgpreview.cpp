@@ -11,6 +11,7 @@
 #include "db/dwgfile.h"
 #include "db/dwglayout.h"
 #include "gi/dib.h"
+#include "win/drives.h"
 
 using namespace cadhost::dwg;
 
@@ -132,7 +133,9 @@ Acad::ErrorStatus acdbReadDwgPreview(const char* path, std::vector<uint8_t>& pac
     packedDib.clear();
     if (!path || !*path) return answer(Acad::eInvalidInput, error, "no file name");
     const std::string name = path;
-    FileBytes file(path);
+    std::string linuxPath, refused;
+    if (!cadhostLinuxPath(path, linuxPath, &refused)) return answer(Acad::eFileNotFound, error, refused);
+    FileBytes file(linuxPath.c_str());
     if (!file.opened())
         return answer(file.openError() == ENOENT ? Acad::eFileNotFound : Acad::eFileAccessErr, error,
                       name + ": " + std::strerror(file.openError()));

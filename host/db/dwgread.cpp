@@ -17,6 +17,7 @@
 #include "db/proxyentity.h"
 #include "db/proxyobject.h"
 #include "rx/rxclass.h"
+#include "win/drives.h"
 
 using namespace cadhost::dwg;
 
@@ -313,17 +314,18 @@ Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName, int shareMode,
         m_lastError = "no file name";
         return Acad::eInvalidInput;
     }
-    if (!cadhostShareAllowsRead(fileName, shareMode)) {
-        m_lastError = std::string(fileName) + ": the file is open in another drawing";
-        return Acad::eFileAccessErr;
-    }
     if (m_openCount != 0) {
         m_lastError = std::string(fileName) + ": the drawing has " + std::to_string(m_openCount) +
                       " open object(s); close them before reading a file into it";
         return Acad::eInvalidOpenState;
     }
-    std::string data, error;
-    Acad::ErrorStatus es = cadhost::dxf::readWholeFile(fileName, data, error);
+    std::string data, error, path;
+    if (!cadhostLinuxPath(fileName, path, &m_lastError)) return Acad::eFileNotFound;
+    if (!cadhostShareAllowsRead(path, shareMode)) {
+        m_lastError = std::string(fileName) + ": the file is open in another drawing";
+        return Acad::eFileAccessErr;
+    }
+    Acad::ErrorStatus es = cadhost::dxf::readWholeFile(path.c_str(), data, error);
     if (es != Acad::eOk) {
         m_lastError = error;
         return es;

@@ -13,6 +13,7 @@
 #include "gi/dib.h"
 #include "gi/renderer.h"
 #include "rx/rxclass.h"
+#include "win/drives.h"
 
 using namespace cadhost::dwg;
 
@@ -225,8 +226,9 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
         m_lastError = std::string(fileName) + ": " + writer.error();
         return es;
     }
-    std::string error;
-    es = cadhost::dxf::writeFileAtomically(fileName,
+    std::string error, path;
+    if (!cadhostLinuxPath(fileName, path, &m_lastError)) return Acad::eFileAccessErr;
+    es = cadhost::dxf::writeFileAtomically(path.c_str(),
                                            std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), error);
     if (es != Acad::eOk) {
         m_lastError = error;

@@ -22,6 +22,7 @@
 #include "db/undolog.h"
 #include "db/proxyentity.h"
 #include "rx/dictionary.h"
+#include "win/drives.h"
 
 using namespace cadhost::dxf;
 
@@ -1099,8 +1100,9 @@ Acad::ErrorStatus AcDbDatabase::readDxfFile(const char* fileName) {
                       " open object(s); close them before reading a file into it";
         return Acad::eInvalidOpenState;
     }
-    std::string data, error;
-    Acad::ErrorStatus es = readWholeFile(fileName, data, error);
+    std::string data, error, path;
+    if (!cadhostLinuxPath(fileName, path, &m_lastError)) return Acad::eFileNotFound;
+    Acad::ErrorStatus es = readWholeFile(path.c_str(), data, error);
     if (es != Acad::eOk) {
         m_lastError = error;
         return es;

@@ -21,6 +21,7 @@
 #include "db/hostinternal.h"
 #include "db/proxyentity.h"
 #include "rx/rxclass.h"
+#include "win/drives.h"
 
 using namespace cadhost::dxf;
 
@@ -659,8 +660,9 @@ Acad::ErrorStatus AcDbDatabase::dxfOut(const char* fileName, int precision) {
         m_lastError = std::string(fileName) + ": " + writer.error();
         return es;
     }
-    std::string error;
-    es = writeFileAtomically(fileName, {writer.header(), writer.body()}, error);
+    std::string error, path;
+    if (!cadhostLinuxPath(fileName, path, &m_lastError)) return Acad::eFileAccessErr;
+    es = writeFileAtomically(path.c_str(), {writer.header(), writer.body()}, error);
     if (es != Acad::eOk) {
         m_lastError = error;
         return es;

@@ -9,6 +9,7 @@
 #include "ed/lisphost.h"
 #include "ed/lispfuncs.h"
 #include "ed/modules.h"
+#include "win/drives.h"
 
 namespace fs = std::filesystem;
 
@@ -226,11 +227,13 @@ void announce(AcApDocManager* manager, AcApDocument* doc, AcApDocument* previous
 }  // namespace
 
 AcApDocument* AcApDocManager::openDocument(const char* fileName, std::string* error) {
-    std::string message;
+    std::string message, path;
     if (!fileName || !*fileName) {
         if (error) *error = "No file name.";
         return nullptr;
     }
+    if (!cadhostLinuxPath(fileName, path, error)) return nullptr;
+    fileName = path.c_str();
     for (AcApDocument* d : m_docs)
         if (d->isNamed() && samePath(d->fileName(), fileName)) {
             activate(d);
@@ -286,6 +289,9 @@ Acad::ErrorStatus AcApDocManager::saveDocument(AcApDocument* doc, const char* fi
         if (error) *error = "No document or file name.";
         return Acad::eInvalidInput;
     }
+    std::string path;
+    if (!cadhostLinuxPath(fileName, path, error)) return Acad::eFileAccessErr;
+    fileName = path.c_str();
     AcDbDatabase* db = doc->database();
     if (db->numOpenObjects() != 0) {
         if (error) *error = "The drawing has open objects; it cannot be saved now.";

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include "win/drives.h"
 #include "win/sharemode.h"
 
 namespace {
@@ -12,8 +13,9 @@ std::string detail(const AcDbDatabase& db, Acad::ErrorStatus es) {
 }  // namespace
 
 bool acedHostIsBinaryDrawing(const char* fileName) {
-    if (!fileName) return false;
-    std::FILE* f = std::fopen(fileName, "rb");
+    std::string path;
+    if (!fileName || !cadhostLinuxPath(fileName, path)) return false;
+    std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return false;
     char head[6] = {0};
     size_t n = std::fread(head, 1, sizeof head, f);
@@ -29,6 +31,9 @@ Acad::ErrorStatus acedHostReadDrawing(AcDbDatabase& db, const char* fileName, st
         error = "No file name.";
         return Acad::eInvalidInput;
     }
+    std::string path;
+    if (!cadhostLinuxPath(fileName, path, &error)) return Acad::eFileNotFound;
+    fileName = path.c_str();
     if (!std::filesystem::exists(fileName, ec)) {
         error = std::string("Cannot find the file \"") + fileName + "\".";
         return Acad::eFileNotFound;

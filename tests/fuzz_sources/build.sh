@@ -31,6 +31,8 @@ for target in $targets; do
     extra=""
     case "$target" in
     interpreter_fuzz | entity_readers_fuzz) extra=$(module_objects) ;;
+    # The drive mapping and the pattern matcher compiled in, so that the fuzzer sees their branches.
+    paths_fuzz) extra="$ROOT/host/win/drives.cpp $ROOT/host/win/filesearch.cpp $ROOT/host/win/fileinfo.cpp" ;;
     esac
     # shellcheck disable=SC2086
     clang++ $FLAGS "$ROOT/tests/fuzz_sources/$target.cpp" $extra -L"$LIB" -lcadhost \

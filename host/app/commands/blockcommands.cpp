@@ -18,6 +18,7 @@
 #include "ed/prompts.h"
 #include "ed/sysvar.h"
 #include "rx/print.h"
+#include "win/drives.h"
 
 using namespace hostcmd;
 namespace fs = std::filesystem;
@@ -302,9 +303,12 @@ int resolveInsertSource(AcDbDatabase* db, const std::string& answer, InsertSourc
             return RTNORM;
         }
         path = answer;
-        name = fs::path(path).stem().string();
     }
-    const bool looksLikeFile = explicitName || path.find('/') != std::string::npos || hasDrawingExtension(path);
+    std::string mapped, refused;
+    if (!cadhostLinuxPath(path.c_str(), mapped, &refused)) return failWith(refused);
+    if (!explicitName) name = fs::path(mapped).stem().string();
+    const bool looksLikeFile = explicitName || path.find_first_of("/\\") != std::string::npos || hasDrawingExtension(path);
+    path = mapped;
     std::error_code ec;
     std::string found;
     std::vector<std::string> candidates{path};

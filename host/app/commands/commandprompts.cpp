@@ -9,6 +9,7 @@
 #include "ed/prompts.h"
 #include "ed/sysvar.h"
 #include "rx/print.h"
+#include "win/drives.h"
 
 namespace hostcmd {
 
@@ -139,7 +140,8 @@ int askFileName(const char* prompt, std::string& name) {
     if (rc != RTNORM) return rc;
     text = trimmed(text);
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);
-    name = text;
+    std::string error;
+    if (!cadhostLinuxPath(text.c_str(), name, &error)) return failWith(error);
     return RTNORM;
 }
 

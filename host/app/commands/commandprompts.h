@@ -31,7 +31,8 @@ int askAngle(const char* prompt, const AcGePoint3d* base, double& angle, bool em
 // Text up to the line end (spaces kept) or up to a space.
 int askText(const char* prompt, std::string& text, bool spaces);
 int askKeyword(const char* prompt, const char* keywords, std::string& keyword, int flags = 0);
-// A file name up to the line end, surrounding blanks and quotes removed.
+// A file name up to the line end, surrounding blanks and quotes removed, as a Linux path
+// (drive paths are mapped; a path the drives cannot map fails the command).
 int askFileName(const char* prompt, std::string& name);
 // Sets LASTPOINT, the base of "@" answers.
 void setLastPoint(const AcGePoint3d& point);
