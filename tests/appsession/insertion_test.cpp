@@ -38,11 +38,12 @@ TEST_F(Session, BinsertInsertsAtThePointWithoutPrompts) {
 TEST_F(Session, BinsertfileMakesTheBlockOnceAndReusesIt) {
     fs::create_directories(folder / "lib");
     const std::string door = path("lib/Door.dwg"), saved = path("withdoor.dxf");
-    ASSERT_EQ(run("OPEN\n" + doors.string() + "\nWBLOCK\n" + door + "\nDOOR\nNEW\n(setvar \"ATTDIA\" 0)\n" +
-                  "(c:_binsertfile \"" + door + "\" (list 0 0 0))\nfirst\n" +
-                  "(c:_binsertfile \"" + door + "\" (list 30 0 0))\nsecond\nSAVEAS\n" + saved + "\n"),
-              0)
-        << out;
+    ::setenv("CADHOST_DRIVES", ("D=" + folder.string()).c_str(), 1);
+    const int status = run("OPEN\n" + doors.string() + "\nWBLOCK\n" + door + "\nDOOR\nNEW\n(setvar \"ATTDIA\" 0)\n" +
+                           "(c:_binsertfile \"D:/lib/Door.dwg\" (list 0 0 0))\nfirst\n" +
+                           "(c:_binsertfile \"D:\\\\lib\\\\Door.dwg\" (list 30 0 0))\nsecond\nSAVEAS\n" + saved + "\n");
+    ::unsetenv("CADHOST_DRIVES");
+    ASSERT_EQ(status, 0) << out;
     const auto entities = dxfEntities(saved);
     EXPECT_EQ(count(entities, "ZEFTBLOCKREFERENCE"), 2);
     int blocks = 0;
