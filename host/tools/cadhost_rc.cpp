@@ -21,11 +21,8 @@ int usage() {
     return 2;
 }
 
-// Writes through a temporary file so that no half-written output is left; leaves an identical
-// file untouched so that nothing rebuilds.
+// Writes through a temporary file so that no half-written output is left.
 bool writeFile(const std::string& path, const std::string& bytes) {
-    std::string old;
-    if (readFileBytes(path, old) && old == bytes) return true;
     std::string temporary = path + ".tmp";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
