@@ -3,6 +3,6 @@
 
 CString loadResourceString(unsigned id) {
     char buffer[1000];
-    if (::LoadString(resourceInstance(), id, buffer, static_cast<int>(sizeof buffer)) <= 0) return CString();
+    if (::LoadStringA(resourceInstance(), id, buffer, static_cast<int>(sizeof buffer)) <= 0) return CString();
     return CString(buffer);
 }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <strings.h>
+#include "win/resources.h"
 
 namespace fs = std::filesystem;
 
@@ -141,6 +142,12 @@ bool AcRxDynamicLinker::loadModule(const char* fileName, bool printIt, bool) {
             return false;
         }
     }
+    std::string resourceError;
+    if (!cadhostAttachModuleResources(handle, resourceError)) {
+        if (printIt) std::printf("\nUnable to load %s: %s.", fileName, resourceError.c_str());
+        dlclose(handle);
+        return false;
+    }
     auto* m = new Module;
     m->name = baseName(given);
     m->path = path;
@@ -151,6 +158,7 @@ bool AcRxDynamicLinker::loadModule(const char* fileName, bool printIt, bool) {
     if (m->dllMain) m->dllMain(handle, DLL_PROCESS_ATTACH, nullptr);
     if (m->entry(AcRx::kInitAppMsg, m) != AcRx::kRetOK) {
         if (m->dllMain) m->dllMain(handle, DLL_PROCESS_DETACH, nullptr);
+        cadhostUnregisterModuleResources(handle);
         m_modules.pop_back();
         dlclose(handle);
         delete m;
@@ -169,6 +177,7 @@ bool AcRxDynamicLinker::unloadModule(const char* fileName, bool printIt) {
     }
     m->entry(AcRx::kUnloadAppMsg, m);
     if (m->dllMain) m->dllMain(m->handle, DLL_PROCESS_DETACH, nullptr);
+    cadhostUnregisterModuleResources(m->handle);
     std::erase(m_modules, m);
     dlclose(m->handle);
     delete m;

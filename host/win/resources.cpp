@@ -1,36 +1,199 @@
 #include "win/resources.h"
+#include <dlfcn.h>
+#include <link.h>
+#include <algorithm>
 #include <cstring>
 #include <map>
-#include <string>
+#include <memory>
+#include <mutex>
+#include <strings.h>
 #include <utility>
+#include <vector>
+#include "win/resourceimage.h"
+
+struct CadhostResourceEntry : cadhost::res::ResourceEntry {};
 
 namespace {
-std::map<std::pair<HINSTANCE, unsigned>, std::string>& table() {
-    static std::map<std::pair<HINSTANCE, unsigned>, std::string> strings;
-    return strings;
+using cadhost::res::NameOrId;
+
+struct ModuleResources {
+    std::vector<CadhostResourceEntry> entries;
+};
+
+struct Registry {
+    std::mutex mutex;
+    std::map<std::pair<HINSTANCE, unsigned>, std::string> strings;
+    std::map<HINSTANCE, std::unique_ptr<ModuleResources>> modules;
+};
+
+Registry& registry() {
+    static Registry r;
+    return r;
 }
+
 HINSTANCE g_resource = nullptr;
+const unsigned char kNoBytes[1] = {0};
+
+// Matches a name or type given as the platform gives it: a number, "#number", or a text.
+bool matches(const NameOrId& stored, LPCSTR given) {
+    if (IS_INTRESOURCE(given)) return !stored.isText && stored.number == reinterpret_cast<std::uintptr_t>(given);
+    if (given[0] == '#') {
+        char* end = nullptr;
+        unsigned long n = std::strtoul(given + 1, &end, 10);
+        return given[1] && !*end && !stored.isText && stored.number == n;
+    }
+    return stored.isText && strcasecmp(stored.text.c_str(), given) == 0;
+}
+
+// Neutral language first, then US English, then the first in script order.
+const CadhostResourceEntry* find(HMODULE module, LPCSTR name, LPCSTR type) {
+    if (!name || !type) return nullptr;
+    Registry& r = registry();
+    auto it = r.modules.find(module);
+    if (it == r.modules.end()) return nullptr;
+    const CadhostResourceEntry* best = nullptr;
+    auto rank = [](const CadhostResourceEntry* e) { return e->language == 0 ? 0 : e->language == 0x409 ? 1 : 2; };
+    for (const CadhostResourceEntry& e : it->second->entries)
+        if (matches(e.type, type) && matches(e.name, name) && (!best || rank(&e) < rank(best))) best = &e;
+    return best;
+}
+
+// The resource handle if it belongs to the module, else null (stale or foreign handles).
+const CadhostResourceEntry* validate(HMODULE module, HRSRC resource) {
+    auto it = registry().modules.find(module);
+    if (!resource || it == registry().modules.end()) return nullptr;
+    const auto& entries = it->second->entries;
+    for (const CadhostResourceEntry& e : entries)
+        if (&e == resource) return &e;
+    return nullptr;
+}
+
+// Strings of a compiled block: 16 of them, each a 16-bit length and its bytes.
+bool compiledString(HINSTANCE module, unsigned id, std::string& text) {
+    const CadhostResourceEntry* block = find(module, MAKEINTRESOURCE((id >> 4) + 1), RT_STRING);
+    if (!block) return false;
+    std::size_t pos = 0;
+    const auto& d = block->data;
+    for (unsigned i = 0; i <= (id & 15); ++i) {
+        if (d.size() - pos < 2) return false;
+        std::size_t length = d[pos] | (d[pos + 1] << 8);
+        pos += 2;
+        if (d.size() - pos < length) return false;
+        if (i == (id & 15)) {
+            text.assign(reinterpret_cast<const char*>(d.data() + pos), length);
+            return length != 0;
+        }
+        pos += length;
+    }
+    return false;
+}
 }  // namespace
 
 void cadhostRegisterString(HINSTANCE module, unsigned id, const char* text) {
-    table()[{module, id}] = text ? text : "";
+    std::lock_guard lock(registry().mutex);
+    registry().strings[{module, id}] = text ? text : "";
 }
 
 void cadhostUnregisterStrings(HINSTANCE module) {
-    auto& t = table();
+    std::lock_guard lock(registry().mutex);
+    auto& t = registry().strings;
     for (auto it = t.begin(); it != t.end();)
         it = it->first.first == module ? t.erase(it) : std::next(it);
 }
 
-int LoadString(HINSTANCE module, unsigned id, char* buffer, int bufferMax) {
+bool cadhostRegisterModuleResources(HINSTANCE module, const void* image, std::size_t size, std::string* error) {
+    std::vector<cadhost::res::ResourceEntry> entries;
+    std::string reason;
+    if (!cadhost::res::parseResourceImage(static_cast<const unsigned char*>(image), size, entries, reason)) {
+        if (error) *error = reason;
+        return false;
+    }
+    auto resources = std::make_unique<ModuleResources>();
+    resources->entries.reserve(entries.size());
+    for (auto& e : entries) resources->entries.push_back(CadhostResourceEntry{std::move(e)});
+    std::lock_guard lock(registry().mutex);
+    registry().modules[module] = std::move(resources);
+    return true;
+}
+
+void cadhostUnregisterModuleResources(HINSTANCE module) {
+    std::lock_guard lock(registry().mutex);
+    registry().modules.erase(module);
+}
+
+bool cadhostAttachModuleResources(void* dlHandle, std::string& error) {
+    auto* image = static_cast<const unsigned char*>(dlsym(dlHandle, cadhost::res::kResourcesSymbol));
+    auto* size = static_cast<const std::size_t*>(dlsym(dlHandle, cadhost::res::kResourcesSizeSymbol));
+    if (!image || !size) return true;
+    // dlsym also searches the module's dependencies: the image must be the module's own.
+    link_map* own = nullptr;
+    link_map* imageMap = nullptr;
+    link_map* sizeMap = nullptr;
+    Dl_info info{};
+    if (dlinfo(dlHandle, RTLD_DI_LINKMAP, &own) != 0 ||
+        !dladdr1(image, &info, reinterpret_cast<void**>(&imageMap), RTLD_DL_LINKMAP) ||
+        !dladdr1(size, &info, reinterpret_cast<void**>(&sizeMap), RTLD_DL_LINKMAP) || imageMap != own ||
+        sizeMap != own)
+        return true;
+    if (!cadhostRegisterModuleResources(dlHandle, image, *size, &error)) {
+        error = "malformed resources: " + error;
+        return false;
+    }
+    return true;
+}
+
+int LoadStringA(HINSTANCE module, unsigned id, char* buffer, int bufferMax) {
     if (!buffer || bufferMax <= 0) return 0;
     buffer[0] = '\0';
-    auto it = table().find({module, id});
-    if (it == table().end()) return 0;
-    size_t n = std::min(it->second.size(), static_cast<size_t>(bufferMax - 1));
-    std::memcpy(buffer, it->second.data(), n);
+    std::lock_guard lock(registry().mutex);
+    std::string text;
+    auto it = registry().strings.find({module, id});
+    if (it != registry().strings.end()) text = it->second;
+    else if (!compiledString(module, id, text)) return 0;
+    std::size_t n = std::min(text.size(), static_cast<std::size_t>(bufferMax - 1));
+    std::memcpy(buffer, text.data(), n);
     buffer[n] = '\0';
     return static_cast<int>(n);
+}
+
+int LoadString(HINSTANCE module, unsigned id, char* buffer, int bufferMax) {
+    return LoadStringA(module, id, buffer, bufferMax);
+}
+
+HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
+    std::lock_guard lock(registry().mutex);
+    return const_cast<HRSRC>(find(module, name, type));
+}
+
+HRSRC FindResource(HMODULE module, LPCSTR name, LPCSTR type) { return FindResourceA(module, name, type); }
+
+HGLOBAL LoadResource(HMODULE module, HRSRC resource) {
+    std::lock_guard lock(registry().mutex);
+    const CadhostResourceEntry* e = validate(module, resource);
+    if (!e) return nullptr;
+    return const_cast<unsigned char*>(e->data.empty() ? kNoBytes : e->data.data());
+}
+
+LPVOID LockResource(HGLOBAL data) { return data; }
+
+DWORD SizeofResource(HMODULE module, HRSRC resource) {
+    std::lock_guard lock(registry().mutex);
+    const CadhostResourceEntry* e = validate(module, resource);
+    return e ? static_cast<DWORD>(e->data.size()) : 0;
+}
+
+BOOL FreeResource(HGLOBAL) { return 0; }
+
+bool cadhostFindDialogTemplate(HINSTANCE module, LPCSTR name, cadhost::res::DialogTemplate& out) {
+    std::lock_guard lock(registry().mutex);
+    const CadhostResourceEntry* e = find(module, name, RT_DIALOG);
+    return e && cadhost::res::decodeDialog(e->data.data(), e->data.size(), out);
+}
+
+bool cadhostFindMenuTemplate(HINSTANCE module, LPCSTR name, cadhost::res::MenuTemplate& out) {
+    std::lock_guard lock(registry().mutex);
+    const CadhostResourceEntry* e = find(module, name, RT_MENU);
+    return e && cadhost::res::decodeMenu(e->data.data(), e->data.size(), out);
 }
 
 HINSTANCE AfxGetResourceHandle() { return g_resource; }

@@ -26,6 +26,14 @@ module_objects() {
     ls "$OUT"/module/*.o
 }
 
+# The resource reader and image sources of the host, instrumented, for the resource targets.
+resource_objects() {
+    mkdir -p "$OUT/resources"
+    ls "$ROOT"/host/win/rc*.cpp "$ROOT"/host/win/resource*.cpp | xargs -P "$JOBS" -I{} sh -c \
+        'clang++ '"$FLAGS"' -fsanitize=fuzzer-no-link -c "{}" -o "'"$OUT"'/resources/$(basename "{}" .cpp).o"'
+    ls "$OUT"/resources/*.o
+}
+
 targets=${*:-$(cd "$ROOT/tests/fuzz_sources" && ls *_fuzz.cpp | sed 's/\.cpp$//')}
 for target in $targets; do
     extra=""
@@ -33,6 +41,7 @@ for target in $targets; do
     interpreter_fuzz | entity_readers_fuzz) extra=$(module_objects) ;;
     # The drive mapping and the pattern matcher compiled in, so that the fuzzer sees their branches.
     paths_fuzz) extra="$ROOT/host/win/drives.cpp $ROOT/host/win/filesearch.cpp $ROOT/host/win/fileinfo.cpp" ;;
+    rcscript_fuzz | resourceimage_fuzz) extra=$(resource_objects) ;;
     esac
     # shellcheck disable=SC2086
     clang++ $FLAGS "$ROOT/tests/fuzz_sources/$target.cpp" $extra -L"$LIB" -lcadhost \

@@ -1,0 +1,23 @@
+// Ids of the test script.
+#define IDS_HELLO            101
+#define IDS_ESCAPES          102
+#define IDS_LONG             103
+#define IDS_SECOND_BLOCK     120
+#define IDS_GERMAN           130
+#define IDD_SETTINGS         200
+#define IDD_PLAIN            201
+#define IDR_MAINMENU         300
+#define IDR_EXMENU           301
+#define IDI_APP              400
+#define IDC_HAND             401
+#define IDB_LOGO             402
+#define IDR_README           502
+#define IDR_BLOB             503
+#define IDC_NAME             1001
+#define IDC_LIST             1002
+#define IDC_TREE             1003
+#define ID_FILE_OPEN         2001
+#define ID_FILE_EXIT         2002
+#define ID_VIEW_GRID         2003
+#define ID_HELP_ABOUT        2004
+#define BASE_ID              5000
