@@ -30,7 +30,7 @@ targets=${*:-$(cd "$ROOT/tests/fuzz_sources" && ls *_fuzz.cpp | sed 's/\.cpp$//'
 for target in $targets; do
     extra=""
     case "$target" in
-    interpreter_fuzz | entity_readers_fuzz) extra=$(module_objects) ;;
+    interpreter_fuzz | entity_readers_fuzz | drawingfile_fuzz) extra=$(module_objects) ;;
     esac
     # shellcheck disable=SC2086
     clang++ $FLAGS "$ROOT/tests/fuzz_sources/$target.cpp" $extra -L"$LIB" -lcadhost \
