@@ -88,7 +88,8 @@ private:
     std::vector<Block> m_blocks;
     AcDbObjectId m_model, m_paper;
     std::vector<AcDbObjectId> m_objects;  // non-entity, non-table objects
-    std::map<const AcRxClass*, int> m_classCounts;
+    // Instances by class name: CLASSES comes out in the same order whatever the classes' addresses.
+    std::map<std::string, std::pair<const AcRxClass*, int>> m_classCounts;
     uint64_t m_tableHandles[9] = {};
     uint64_t m_root = 0, m_groupDict = 0, m_layoutDict = 0, m_modelLayout = 0, m_paperLayout = 0;
     uint64_t m_plotDict = 0, m_plotNormal = 0;
@@ -165,7 +166,11 @@ void DxfWriter::collect() {
         if (!obj) continue;
         const AcRxClass* cls = obj->isA();
         const ClassInfo& info = classInfo(cls);
-        if (!isHostClass(cls)) ++m_classCounts[cls];
+        if (!isHostClass(cls)) {
+            auto& [counted, count] = m_classCounts[cls->name()];
+            counted = cls;
+            ++count;
+        }
         if (info.entity || info.symbol) continue;
         if (id == m_db->namedObjectsDictionaryId() || structural.count(handleOf(id))) continue;
         if (info.dxfName.empty() && !info.proxy) continue;
@@ -327,7 +332,8 @@ void DxfWriter::writeClasses() {
         m_w.writeInt(280, 0);
         m_w.writeInt(281, 0);
     }
-    for (const auto& [cls, count] : m_classCounts) {
+    for (const auto& [name, counted] : m_classCounts) {
+        const auto& [cls, count] = counted;
         std::string dxfName = *cls->dxfName() ? cls->dxfName() : "";
         if (dxfName.empty() || !written.insert(dxfName).second) continue;
         m_w.write(0, "CLASS");
