@@ -22,7 +22,8 @@
 //           end sentinel (the start sentinel with every bit inverted)
 //   then  the object data: "CADHOST OBJECTS\0", the handseed, the header variables, the table
 //         and named-objects handles, then every object as {class name, DXF name, application,
-//         flags, proxy flags, handle, owner handle, data from dwgOutFields through a file filer}
+//         flags, proxy flags, handle, owner handle, extension dictionary handle (version 2, when
+//         the flags say so), data from dwgOutFields through a file filer}
 //   last  uint32 CRC-32 of every byte before it
 #include <cstddef>
 #include <cstdint>
@@ -43,7 +44,8 @@ constexpr size_t kObjectsSizeAt = 0x58;
 constexpr size_t kFileSizeAt = 0x5C;
 constexpr char kFileTag[16] = "CADHOST DRAWING";
 constexpr char kObjectsTag[16] = "CADHOST OBJECTS";
-constexpr uint32_t kLayoutVersion = 1;
+constexpr uint32_t kLayoutVersion = 2;
+constexpr uint32_t kOldestLayoutVersion = 1;  // still read
 
 constexpr uint8_t kStartSentinel[16] = {0x1F, 0x25, 0x6D, 0x07, 0xD4, 0x36, 0x28, 0x28,
                                         0x9D, 0x57, 0xCA, 0x3F, 0x9D, 0x44, 0x10, 0x2B};
@@ -55,7 +57,7 @@ constexpr int kPreviewWidth = 180;
 constexpr int kPreviewHeight = 135;
 
 // Flags of an object record. A proxy record also holds the proxy's DXF groups and extents.
-enum RecordFlag : uint8_t { kEntityRecord = 1, kErasedRecord = 2, kProxyRecord = 4 };
+enum RecordFlag : uint8_t { kEntityRecord = 1, kErasedRecord = 2, kProxyRecord = 4, kExtensionDictionaryRecord = 8 };
 // Kinds of header values, as AcDbHeaderValue holds them.
 enum HeaderKind : uint8_t { kIntValue = 0, kRealValue = 1, kTextValue = 2, kPointValue = 3 };
 

@@ -16,6 +16,8 @@
 #include "db/hostinternal.h"
 #include "db/proxyentity.h"
 #include "db/proxyobject.h"
+#include "db/proxygroups.h"
+#include "db/dxffiler.h"
 #include "rx/rxclass.h"
 #include "win/drives.h"
 
@@ -29,7 +31,7 @@ struct Record {
     std::string className, dxfName, appName;
     uint8_t flags = 0;
     Adesk::Int32 proxyFlags = 0;
-    AcDbHandle handle, owner;
+    AcDbHandle handle, owner, extensionDictionary;
     std::vector<uint8_t> data;
     AcArray<AcDbProxyEntity::DxfGroup> groups;
     bool haveExtents = false;
@@ -71,6 +73,8 @@ private:
     Acad::ErrorStatus readRecord(AcDbDwgMemoryFiler& in, Record& r);
     AcDbObject* make(const Record& r);
     AcDbObject* makeProxy(const Record& r);
+    // A proxy read from DXF, made the object of its class by reading its groups.
+    Acad::ErrorStatus readFromGroups(AcDbObject* obj, const Record& r);
     Acad::ErrorStatus join(AcDbObject* obj, const Record& r);
 
     AcDbDatabase* m_db;
@@ -90,9 +94,9 @@ Acad::ErrorStatus DwgReader::checkEnvelope(uint32_t& objectsAt, uint32_t& object
                     "written by another program (" + std::string(reinterpret_cast<const char*>(m_file), 6) +
                         "); object data of drawings written by other programs is not decoded, only the preview image can be read");
     const uint32_t layout = get32(m_file + kLayoutVersionAt);
-    if (layout != kLayoutVersion)
-        return fail(Acad::eFilerError, "the drawing file has layout version " + std::to_string(layout) + "; this host reads version " +
-                                           std::to_string(kLayoutVersion));
+    if (layout < kOldestLayoutVersion || layout > kLayoutVersion)
+        return fail(Acad::eFilerError, "the drawing file has layout version " + std::to_string(layout) + "; this host reads versions " +
+                                           std::to_string(kOldestLayoutVersion) + " to " + std::to_string(kLayoutVersion));
     const uint32_t declared = get32(m_file + kFileSizeAt);
     if (m_size < declared)
         return fail(Acad::eFilerError, "the file is truncated: " + std::to_string(m_size) + " of " + std::to_string(declared) + " bytes");
@@ -123,21 +127,14 @@ Acad::ErrorStatus DwgReader::readRecord(AcDbDwgMemoryFiler& in, Record& r) {
     in.readInt32(&r.proxyFlags);
     in.readAcDbHandle(&r.handle);
     in.readAcDbHandle(&r.owner);
+    if (r.flags & kExtensionDictionaryRecord) in.readAcDbHandle(&r.extensionDictionary);
     void* bytes = nullptr;
     uint32_t length = 0;
     in.readBinaryChunk(&bytes, &length);
     if (bytes) r.data.assign(static_cast<uint8_t*>(bytes), static_cast<uint8_t*>(bytes) + length);
     std::free(bytes);
     if (r.flags & kProxyRecord) {
-        Adesk::Int32 count = 0;
-        in.readInt32(&count);
-        if (count < 0 || size_t(count) > in.remaining() / 8) return Acad::eFilerError;
-        for (Adesk::Int32 i = 0; i < count && in.filerStatus() == Acad::eOk; ++i) {
-            Adesk::Int32 code = 0;
-            in.readInt32(&code);
-            std::string text = cadhost::db::readDwgText(&in);
-            r.groups.append({code, text});
-        }
+        if (cadhost::db::readProxyGroups(&in, r.groups) != Acad::eOk) return Acad::eFilerError;
         in.readBool(&r.haveExtents);
         if (r.haveExtents) {
             in.readPoint3d(&r.low);
@@ -173,6 +170,7 @@ AcDbObject* DwgReader::makeProxy(const Record& r) {
     q->dwgData().assign(r.data.begin() + in.tell(), r.data.end());
     q->setOriginalNames(r.className.c_str(), r.dxfName.c_str(), r.appName.c_str());
     q->setProxyFlags(r.proxyFlags);
+    q->dxfGroups() = r.groups;
     return q;
 }
 
@@ -190,14 +188,41 @@ AcDbObject* DwgReader::make(const Record& r) {
     }
     if (obj) {
         obj->internalSetDatabase(m_db);
-        AcDbDwgMemoryFiler in(r.data.data(), r.data.size(), AcDb::kFileFiler, m_db);
-        Acad::ErrorStatus es = obj->dwgInFields(&in);
-        if (es == Acad::eOk) es = in.filerStatus();
+        Acad::ErrorStatus es;
+        if ((r.flags & kProxyRecord) && !r.groups.isEmpty()) {
+            es = readFromGroups(obj, r);
+        } else {
+            AcDbDwgMemoryFiler in(r.data.data(), r.data.size(), AcDb::kFileFiler, m_db);
+            es = obj->dwgInFields(&in);
+            if (es == Acad::eOk) es = in.filerStatus();
+        }
         if (es == Acad::eOk) return obj;
         delete obj;
         ++m_demoted;
     }
     return makeProxy(r);
+}
+
+// The proxy's common data and its DXF groups, as a DXF file would give them to the class:
+// the common part, the class's own groups, then the extended data and the reactors.
+Acad::ErrorStatus DwgReader::readFromGroups(AcDbObject* obj, const Record& r) {
+    std::unique_ptr<AcDbObject> proxy(makeProxy(r));
+    if (!proxy) return Acad::eFilerError;
+    AcDbDxfMemoryFiler groups(m_db, AcDb::kFileFiler);
+    Acad::ErrorStatus es = proxy->dxfOutFields(&groups);
+    if (es != Acad::eOk) return es;
+    groups.rewind();
+    es = obj->dxfInFields(&groups);
+    if (es == Acad::eOk) es = groups.filerStatus();
+    if (es != Acad::eOk) return es;
+    if (resbuf* xdata = proxy->xData(nullptr)) {
+        es = obj->setXData(xdata);
+        acutRelRb(xdata);
+        if (es != Acad::eOk) return es;
+    }
+    obj->internalSetOwner(proxy->ownerId());
+    for (const AcDbObjectId& reactor : proxy->persistentReactors()) obj->addPersistentReactor(reactor);
+    return Acad::eOk;
 }
 
 Acad::ErrorStatus DwgReader::join(AcDbObject* obj, const Record& r) {
@@ -217,6 +242,11 @@ Acad::ErrorStatus DwgReader::join(AcDbObject* obj, const Record& r) {
         AcDbObjectId owner;
         m_db->getAcDbObjectId(owner, true, r.owner);
         obj->internalSetOwner(owner);
+    }
+    if (!r.extensionDictionary.isNull()) {
+        AcDbObjectId xdict;
+        m_db->getAcDbObjectId(xdict, true, r.extensionDictionary);
+        obj->internalSetExtensionDictionary(xdict);
     }
     id.stub()->erased = (r.flags & kErasedRecord) != 0;
     obj->close();

@@ -47,25 +47,22 @@ RecordHead headOf(const AcDbObject* obj) {
         h.proxyFlags = cls->proxyFlags();
     }
     if (AcDbEntity::cast(obj)) h.flags |= kEntityRecord;
+    if (!obj->extensionDictionary().isNull()) h.flags |= kExtensionDictionaryRecord;
     if (obj->isErased()) h.flags |= kErasedRecord;
     return h;
 }
 
-// What a proxy entity holds beyond its bytes: the groups it was read with from DXF, and its
+// What a proxy holds beyond its bytes: the groups it was read with from DXF, and an entity's
 // extents.
 void writeProxyExtras(AcDbDwgMemoryFiler& out, const AcDbObject* obj) {
     const auto* p = AcDbProxyEntity::cast(obj);
     if (!p) {
-        out.writeInt32(0);
+        const auto* q = AcDbProxyObject::cast(obj);
+        cadhost::db::writeProxyGroups(&out, q ? q->dxfGroups() : AcArray<AcDbProxyObject::DxfGroup>());
         out.writeBool(false);
         return;
     }
-    const AcArray<AcDbProxyEntity::DxfGroup>& groups = p->dxfGroups();
-    out.writeInt32(groups.length());
-    for (const AcDbProxyEntity::DxfGroup& g : groups) {
-        out.writeInt32(g.first);
-        out.writeString(g.second.c_str());
-    }
+    cadhost::db::writeProxyGroups(&out, p->dxfGroups());
     AcDbExtents ext;
     const bool known = p->getGeomExtents(ext) == Acad::eOk;
     out.writeBool(known);
@@ -128,6 +125,7 @@ Acad::ErrorStatus DwgWriter::writeObject(AcDbObjectId id) {
         m_out.writeAcDbHandle(id.handle());
         const AcDbObjectId owner = obj->ownerId();
         m_out.writeAcDbHandle(owner.isNull() || owner.database() != m_db ? AcDbHandle() : owner.handle());
+        if (head.flags & kExtensionDictionaryRecord) m_out.writeAcDbHandle(obj->extensionDictionary().handle());
         m_out.writeBinaryChunk(data.data(), static_cast<uint32_t>(data.size()));
         if (head.flags & kProxyRecord) writeProxyExtras(m_out, obj);
     }

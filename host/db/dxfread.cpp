@@ -3,12 +3,13 @@
 // The file is read into a new database that takes the place of the drawing's contents only
 // when all of it was read; a file that cannot be read leaves the drawing as it was.
 //
-// What is kept: header variables, the nine symbol tables, block definitions, entities, and the
-// objects of OBJECTS whose class is registered here. Entities of classes not registered become
-// proxy entities that write their groups back unchanged. Objects of OBJECTS without a class
-// here (layouts, plot settings, visual styles, ...) are skipped: the writer makes the layout
-// objects a file needs. Handles of the file are kept; references to handles the file does not
-// define stay unresolved ids.
+// What is kept: header variables, the nine symbol tables, block definitions, entities and the
+// objects of OBJECTS. Entities and objects of classes not registered here (dictionaries,
+// groups, layouts, xrecords, image definitions, ...) become proxies (AcDbProxyEntity,
+// AcDbProxyObject) that write their groups back unchanged; the first dictionary without an
+// owner is the named object dictionary. Handles of the file are kept, and with them the
+// references that the kept groups make; references to handles the file does not define stay
+// unresolved ids.
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
@@ -21,6 +22,7 @@
 #include "db/hostinternal.h"
 #include "db/undolog.h"
 #include "db/proxyentity.h"
+#include "db/proxyobject.h"
 #include "rx/dictionary.h"
 #include "win/drives.h"
 
@@ -85,7 +87,8 @@ private:
     // An entity and what follows it (vertices, attributes, SEQEND), appended to a block.
     Acad::ErrorStatus readEntityInto(const std::string& dxfName, AcDbObjectId block);
     Acad::ErrorStatus readXData(AcDbObject* obj);
-    void keepRawGroups(AcDbObject* obj, const std::vector<std::pair<int, std::string>>& raw);
+    // An object's groups start at raw[from], an entity's after its common part.
+    void keepRawGroups(AcDbObject* obj, const std::vector<std::pair<int, std::string>>& raw, size_t from);
     void keepMemoryGroups(AcDbObject* obj, const AcDbDxfMemoryFiler& mem);
     AcRxClass* classFor(const std::string& dxfName, bool entity);
     AcDbObjectId idFor(uint64_t handle);
@@ -696,20 +699,34 @@ Acad::ErrorStatus DxfReader::readObject(const std::string& dxfName, AcDbObjectId
                                         AcDbObject*& out) {
     out = nullptr;
     m_lastWasProxy = false;
+    AcRxClass* cls = m_forceProxy ? nullptr : classFor(dxfName, entity);
+    // A proxy read from the text keeps its groups as the file has them: an object's from the
+    // first group after the common ones (raw[common] on).
+    std::vector<std::pair<int, std::string>> raw;
+    size_t common = 0;
+    struct StopCapture {
+        AcDbDxfInFiler& in;
+        ~StopCapture() { in.setCapture(nullptr); }
+    } stopCapture{m_in};
+    if (!entity && !cls && m_filer == &m_in) m_in.setCapture(&raw);
     // Common groups: handle, application groups, owner.
-    uint64_t handle = 0, ownerHandle = 0;
+    uint64_t handle = 0, ownerHandle = 0, xdictHandle = 0;
     bool haveOwner = false;
     std::vector<uint64_t> reactors;
-    while (next()) {
+    while (true) {
+        common = raw.size();
+        if (!next()) break;
         const int code = m_rb.restype;
         if (code == 5) {
             if (!handle) handle = parseHandle(str()).value_or(0);
         } else if (code == 102) {
             std::string group = str();
             bool isReactors = group == "{ACAD_REACTORS";
+            bool isXdict = group == "{ACAD_XDICTIONARY";
             while (next() && !(m_rb.restype == 102)) {
                 if (m_rb.restype == 0) break;
                 if (isReactors && m_rb.restype == 330) reactors.push_back(static_cast<uint64_t>(m_rb.resval.rlname[0]));
+                if (isXdict && m_rb.restype == 360 && !xdictHandle) xdictHandle = static_cast<uint64_t>(m_rb.resval.rlname[0]);
             }
             if (failed()) return m_status;
             if (m_rb.restype == 0) {
@@ -732,18 +749,11 @@ Acad::ErrorStatus DxfReader::readObject(const std::string& dxfName, AcDbObjectId
         if (m_db->getAcDbObjectId(named, false, AcDbHandle(ownerHandle)) == Acad::eOk && isBlock(named)) owner = named;
     }
 
-    AcRxClass* cls = m_forceProxy ? nullptr : classFor(dxfName, entity);
     // An INSERT that is a MINSERT, or a class that is not there: decided in the adapters.
     bool reorder = false;
     AcDbDxfMemoryFiler mem(m_db, AcDb::kFileFiler);
-    // A proxy read from the text keeps its groups as the file has them.
-    std::vector<std::pair<int, std::string>> raw;
-    const bool capture = entity && (!cls || classNeedsGroups(dxfName)) && m_filer == &m_in;
-    if (capture) m_in.setCapture(&raw);
-    struct StopCapture {
-        AcDbDxfInFiler& in;
-        ~StopCapture() { in.setCapture(nullptr); }
-    } stopCapture{m_in};
+    const bool capture = (entity ? !cls || classNeedsGroups(dxfName) : !cls) && m_filer == &m_in;
+    if (capture && entity) m_in.setCapture(&raw);
     if (entity) {
         // Groups not laid out as AutoCAD writes them are put in order in memory first: R12
         // entities without subclass markers, and common groups before "100 AcDbEntity" or
@@ -791,17 +801,11 @@ Acad::ErrorStatus DxfReader::readObject(const std::string& dxfName, AcDbObjectId
     if (cls) obj = AcDbObject::cast(cls->create());
     bool proxy = false;
     if (!obj) {
-        if (!entity) {
-            // Objects without a class here are not kept.
-            if (!buffered) skipToNextObject();
-            m_filer = &m_in;
-            return m_status;
-        }
-        obj = newProxyEntity(dxfName, m_fileClasses.count(dxfName) ? &m_fileClasses[dxfName].cppName : nullptr,
-                             m_fileClasses.count(dxfName) ? &m_fileClasses[dxfName].appName : nullptr);
+        const auto fc = m_fileClasses.find(dxfName);
+        const bool known = fc != m_fileClasses.end();
+        obj = newProxy(entity, dxfName, known ? &fc->second.cppName : nullptr, known ? &fc->second.appName : nullptr,
+                       known ? fc->second.proxyFlags : 0);
         proxy = true;
-        if (auto fc = m_fileClasses.find(dxfName); obj && fc != m_fileClasses.end())
-            AcDbProxyEntity::cast(obj)->setProxyFlags(fc->second.proxyFlags);
         if (!obj) {
             if (!buffered) skipToNextObject();
             m_filer = &m_in;
@@ -833,7 +837,7 @@ Acad::ErrorStatus DxfReader::readObject(const std::string& dxfName, AcDbObjectId
     es = obj->dxfInFields(m_filer);
     m_in.setCapture(nullptr);
     if (proxy && capture) {
-        if (es == Acad::eOk) keepRawGroups(obj, raw);
+        if (es == Acad::eOk) keepRawGroups(obj, raw, entity ? 0 : common);
     } else if (proxy && es == Acad::eOk) {
         keepMemoryGroups(obj, mem);
     }
@@ -859,6 +863,9 @@ Acad::ErrorStatus DxfReader::readObject(const std::string& dxfName, AcDbObjectId
         AcDbObjectId rid;
         if (r && m_db->getAcDbObjectId(rid, true, AcDbHandle(r)) == Acad::eOk) obj->addPersistentReactor(rid);
     }
+    AcDbObjectId xdict;
+    if (xdictHandle && m_db->getAcDbObjectId(xdict, true, AcDbHandle(xdictHandle)) == Acad::eOk)
+        obj->internalSetExtensionDictionary(xdict);
     out = obj;
     m_lastWasProxy = proxy;
     return Acad::eOk;
@@ -874,15 +881,21 @@ AcDbBlockTableRecord* DxfReader::blockOf(AcDbObjectId id) {
     return btr;
 }
 
-// The groups after the common entity part up to extended data or the next object, in place
-// of the proxy's own copies of them.
-void DxfReader::keepRawGroups(AcDbObject* obj, const std::vector<std::pair<int, std::string>>& raw) {
+// The groups after the common part up to extended data or the next object, in place of the
+// proxy's own copies of them.
+void DxfReader::keepRawGroups(AcDbObject* obj, const std::vector<std::pair<int, std::string>>& raw, size_t from) {
+    size_t end = from;
+    while (end < raw.size() && raw[end].first != 0 && raw[end].first < 1000) ++end;
+    if (auto* object = AcDbProxyObject::cast(obj)) {
+        AcArray<AcDbProxyObject::DxfGroup> groups;
+        for (size_t i = from; i < end; ++i) groups.append(raw[i]);
+        object->dxfGroups() = groups;
+        return;
+    }
     auto* proxy = AcDbProxyEntity::cast(obj);
     if (!proxy) return;
     // The common part is written again from the entity's properties: "100 AcDbEntity" and the
     // common groups before the first group of the entity's own are left out.
-    size_t end = 0;
-    while (end < raw.size() && raw[end].first != 0 && raw[end].first < 1000) ++end;
     size_t own = 0;
     while (own < end && (raw[own].first == 100 || isCommonEntityCode(raw[own].first))) ++own;
     AcArray<AcDbProxyEntity::DxfGroup> groups;
@@ -1063,7 +1076,11 @@ Acad::ErrorStatus DxfReader::readObjects() {
         if (name == "EOF" || name == "SECTION") return fail("the OBJECTS section ends without 0 ENDSEC");
         AcDbObject* obj = nullptr;
         if (readObject(name, AcDbObjectId::kNull, false, true, obj) != Acad::eOk) return m_status;
-        if (obj) obj->close();
+        if (!obj) continue;
+        // The named object dictionary: the first dictionary that no object owns.
+        if (name == "DICTIONARY" && obj->ownerId().isNull() && m_db->namedObjectsDictionaryId().isNull())
+            m_db->internalSetNamedObjectsId(obj->objectId());
+        obj->close();
     }
     return failed() ? m_status : fail("the file ends inside the OBJECTS section");
 }

@@ -11,6 +11,7 @@
 #include "db/polyline2d.h"
 #include "db/vertex2d.h"
 #include "db/proxyentity.h"
+#include "db/proxyobject.h"
 #include "db/rotateddim.h"
 #include "db/seqend.h"
 
@@ -92,36 +93,55 @@ bool subEntitiesOf(const AcDbObject* entity, std::vector<AcDbObjectId>& follower
     return false;
 }
 
-AcDbObject* newProxyEntity(const std::string& dxfName, const std::string* className, const std::string* appName) {
+AcDbObject* newProxy(bool entity, const std::string& dxfName, const std::string* className, const std::string* appName,
+                     int proxyFlags) {
+    const char* cls = className ? className->c_str() : "";
+    const char* app = appName ? appName->c_str() : "";
+    if (!entity) {
+        auto* proxy = new AcDbProxyObject;
+        proxy->setOriginalNames(cls, dxfName.c_str(), app);
+        proxy->setProxyFlags(proxyFlags);
+        return proxy;
+    }
     auto* proxy = new AcDbProxyEntity;
-    proxy->setOriginalNames(className ? className->c_str() : "", dxfName.c_str(), appName ? appName->c_str() : "");
+    proxy->setOriginalNames(cls, dxfName.c_str(), app);
+    proxy->setProxyFlags(proxyFlags);
     return proxy;
 }
 
 const char* proxyDxfName(const AcDbObject* object) {
-    auto* proxy = AcDbProxyEntity::cast(object);
-    return proxy && *proxy->originalDxfName() ? proxy->originalDxfName() : nullptr;
+    const char* name = nullptr;
+    if (auto* proxy = AcDbProxyEntity::cast(object)) name = proxy->originalDxfName();
+    else if (auto* other = AcDbProxyObject::cast(object)) name = other->originalDxfName();
+    return name && *name ? name : nullptr;
 }
 
-// One CLASS entry per class of the proxies that came with one (native DXF names have none).
+// One CLASS entry per class of the proxies (entities and objects) that came with one (native DXF names have none).
 void writeProxyClasses(TokenWriter& writer, AcDbDatabase* db, std::set<std::string>& written) {
     struct Entry {
         std::string cls, app;
         int flags = 0, count = 0;
+        bool entity = false;
     };
     std::map<std::string, Entry> entries;
     for (AcDbObjectId id : db->allIds()) {
-        if (id.isErased() || !cadhost::db::peekAs<AcDbProxyEntity>(id)) continue;
-        AcDbProxyEntity* proxy = nullptr;
-        if (acdbOpenObject(proxy, id, AcDb::kForRead) != Acad::eOk) continue;
-        if (*proxy->originalClassName() && *proxy->originalDxfName()) {
-            Entry& e = entries[proxy->originalDxfName()];
-            e.cls = proxy->originalClassName();
-            e.app = proxy->applicationDescription();
-            e.flags = proxy->proxyFlags();
+        AcDbObject* peeked = id.isErased() ? nullptr : cadhost::db::peek(id);
+        if (!AcDbProxyEntity::cast(peeked) && !AcDbProxyObject::cast(peeked)) continue;
+        AcDbObject* obj = nullptr;
+        if (acdbOpenObject(obj, id, AcDb::kForRead) != Acad::eOk) continue;
+        const auto* pe = AcDbProxyEntity::cast(obj);
+        const auto* po = AcDbProxyObject::cast(obj);
+        const char* cls = pe ? pe->originalClassName() : po->originalClassName();
+        const char* dxf = pe ? pe->originalDxfName() : po->originalDxfName();
+        if (*cls && *dxf) {
+            Entry& e = entries[dxf];
+            e.cls = cls;
+            e.app = pe ? pe->applicationDescription() : po->applicationDescription();
+            e.flags = pe ? pe->proxyFlags() : po->proxyFlags();
+            e.entity = pe != nullptr;
             ++e.count;
         }
-        proxy->close();
+        obj->close();
     }
     for (const auto& [dxf, e] : entries) {
         if (!written.insert(dxf).second) continue;
@@ -132,7 +152,7 @@ void writeProxyClasses(TokenWriter& writer, AcDbDatabase* db, std::set<std::stri
         writer.writeInt(90, e.flags);
         writer.writeInt(91, e.count);
         writer.writeInt(280, 1);
-        writer.writeInt(281, 1);
+        writer.writeInt(281, e.entity ? 1 : 0);
     }
 }
 

@@ -29,9 +29,10 @@ bool mayHaveSubEntities(const AcRxClass* cls);
 // nothing follows it.
 bool subEntitiesOf(const AcDbObject* entity, std::vector<AcDbObjectId>& followers, AcDbObjectId& sequenceEnd);
 
-// Proxies: a new proxy entity for an entity of an unknown DXF name, the DXF name a proxy is
+// Proxies: a new proxy (entity or object) for an unknown DXF name, the DXF name a proxy is
 // written under (null for other objects), and the CLASS entries of the proxies' classes.
-AcDbObject* newProxyEntity(const std::string& dxfName, const std::string* className, const std::string* appName);
+AcDbObject* newProxy(bool entity, const std::string& dxfName, const std::string* className, const std::string* appName,
+                     int proxyFlags);
 const char* proxyDxfName(const AcDbObject* object);
 void writeProxyClasses(TokenWriter& writer, AcDbDatabase* db, std::set<std::string>& written);
 

@@ -3,10 +3,11 @@
 // Layout: HEADER, CLASSES, TABLES, BLOCKS, ENTITIES, OBJECTS. Entities of model space and of
 // paper space go to ENTITIES (paper space ones with group 67), those of other blocks between
 // their BLOCK and ENDBLK. OBJECTS holds the named object dictionary with the group and
-// layout dictionaries, the two layouts and the plot style dictionary, then the drawing's
-// other objects. Handles of the drawing are written as they are; what the drawing does not
-// hold as objects (BLOCK/ENDBLK, the layout objects, ...) gets handles from the handle seed
-// upwards, and $HANDSEED follows the last of them.
+// layout dictionaries, the layouts and the plot style dictionary, then the drawing's other
+// objects. A drawing read from a file keeps these as proxies: they are written as they are,
+// and only what the drawing lacks of them is made. Handles of the drawing are written as they
+// are; what the drawing does not hold as objects (BLOCK/ENDBLK, made layout objects, ...) gets
+// handles from the handle seed upwards, and $HANDSEED follows the last of them.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -20,6 +21,7 @@
 #include "db/entitysupport.h"
 #include "db/hostinternal.h"
 #include "db/proxyentity.h"
+#include "db/proxyobject.h"
 #include "rx/rxclass.h"
 #include "win/drives.h"
 
@@ -55,6 +57,11 @@ private:
     void writeCommon(const AcDbObject* obj, int handleCode = 5);
     void writeXData(const AcDbObject* obj);
     void writeLayout(uint64_t handle, const char* name, bool model, uint64_t blockRecord, int tab);
+    // The drawing's own structure objects (kept from a file).
+    AcDbObjectId liveId(uint64_t handle) const;
+    uint64_t keptEntry(const AcArray<AcDbProxyObject::DxfGroup>& dictionary, const char* key) const;
+    void collectKeptStructure();
+    void writeRootGroups(const AcDbProxyObject* root);
     void fail(const std::string& message) {
         if (m_error.empty()) m_error = message;
     }
@@ -82,10 +89,14 @@ private:
     std::vector<Block> m_blocks;
     AcDbObjectId m_model, m_paper;
     std::vector<AcDbObjectId> m_objects;  // non-entity, non-table objects
-    std::map<const AcRxClass*, int> m_classCounts;
+    // Instances by class name: CLASSES comes out in the same order whatever the classes' addresses.
+    std::map<std::string, std::pair<const AcRxClass*, int>> m_classCounts;
     uint64_t m_tableHandles[9] = {};
     uint64_t m_root = 0, m_groupDict = 0, m_layoutDict = 0, m_modelLayout = 0, m_paperLayout = 0;
     uint64_t m_plotDict = 0, m_plotNormal = 0;
+    // Which of the structure objects the writer makes; the others are the drawing's own.
+    bool m_keptRoot = false, m_newGroupDict = true, m_newLayouts = true, m_newPlotDict = true;
+    std::unordered_map<uint64_t, uint64_t> m_layoutOfBlock;  // kept layouts by block record
     // Layouts of the other paper space blocks (*Paper_Space0, ...): block, layout handle.
     std::vector<std::pair<AcDbObjectId, uint64_t>> m_extraLayouts;
     std::string m_scratchName;
@@ -103,7 +114,7 @@ const DxfWriter::ClassInfo& DxfWriter::classInfo(const AcRxClass* cls) {
     info.entity = cls && cls->isDerivedFrom(AcDbEntity::desc());
     info.symbol = cls && (cls->isDerivedFrom(AcDbSymbolTable::desc()) || cls->isDerivedFrom(AcDbSymbolTableRecord::desc()));
     info.followers = mayHaveSubEntities(cls);
-    info.proxy = cls && cls->isDerivedFrom(AcDbProxyEntity::desc());
+    info.proxy = cls && (cls->isDerivedFrom(AcDbProxyEntity::desc()) || cls->isDerivedFrom(AcDbProxyObject::desc()));
     return m_classInfo.emplace(cls, std::move(info)).first->second;
 }
 
@@ -132,17 +143,22 @@ void DxfWriter::collect() {
         }
     }
     m_root = m_db->namedObjectsDictionaryId().isNull() ? newHandle() : handleOf(m_db->namedObjectsDictionaryId());
-    m_groupDict = newHandle();
-    m_layoutDict = newHandle();
-    m_modelLayout = newHandle();
-    m_paperLayout = newHandle();
-    for (const Block& b : m_blocks) {
-        auto* btr = cadhost::db::peekAs<AcDbBlockTableRecord>(b.id);
-        if (b.id != m_paper && btr && std::strncmp(btr->name(), ACDB_PAPER_SPACE, std::strlen(ACDB_PAPER_SPACE)) == 0)
-            m_extraLayouts.emplace_back(b.id, newHandle());
+    collectKeptStructure();
+    if (m_newGroupDict) m_groupDict = newHandle();
+    if (m_newLayouts) {
+        m_layoutDict = newHandle();
+        m_modelLayout = newHandle();
+        m_paperLayout = newHandle();
+        for (const Block& b : m_blocks) {
+            auto* btr = cadhost::db::peekAs<AcDbBlockTableRecord>(b.id);
+            if (b.id != m_paper && btr && std::strncmp(btr->name(), ACDB_PAPER_SPACE, std::strlen(ACDB_PAPER_SPACE)) == 0)
+                m_extraLayouts.emplace_back(b.id, newHandle());
+        }
     }
-    m_plotDict = newHandle();
-    m_plotNormal = newHandle();
+    if (m_newPlotDict) {
+        m_plotDict = newHandle();
+        m_plotNormal = newHandle();
+    }
 
     // Objects of OBJECTS, and the classes CLASSES lists.
     for (AcDbObjectId id : m_db->allIds()) {
@@ -151,11 +167,103 @@ void DxfWriter::collect() {
         if (!obj) continue;
         const AcRxClass* cls = obj->isA();
         const ClassInfo& info = classInfo(cls);
-        if (!isHostClass(cls)) ++m_classCounts[cls];
+        if (!isHostClass(cls)) {
+            auto& [counted, count] = m_classCounts[cls->name()];
+            counted = cls;
+            ++count;
+        }
         if (info.entity || info.symbol) continue;
         if (id == m_db->namedObjectsDictionaryId() || structural.count(handleOf(id))) continue;
-        if (info.dxfName.empty()) continue;
+        if (info.dxfName.empty() && !info.proxy) continue;
         m_objects.push_back(id);
+    }
+}
+
+AcDbObjectId DxfWriter::liveId(uint64_t handle) const {
+    AcDbObjectId id;
+    if (!handle || m_db->getAcDbObjectId(id, false, AcDbHandle(handle)) != Acad::eOk || id.isErased() ||
+        !cadhost::db::peek(id))
+        return AcDbObjectId::kNull;
+    return id;
+}
+
+// The live object a dictionary's entry names (group 3, then its 350 or 360), 0 when none.
+uint64_t DxfWriter::keptEntry(const AcArray<AcDbProxyObject::DxfGroup>& dictionary, const char* key) const {
+    for (int i = 0; i + 1 < dictionary.length(); ++i) {
+        if (dictionary[i].first != 3 || dictionary[i].second != key) continue;
+        const auto& value = dictionary[i + 1];
+        if (value.first != 350 && value.first != 360) return 0;
+        uint64_t h = parseHandle(value.second).value_or(0);
+        return liveId(h).isNull() ? 0 : h;
+    }
+    return 0;
+}
+
+// The root dictionary, group and layout dictionaries, layouts and plot style dictionary that
+// the drawing holds as kept objects.
+void DxfWriter::collectKeptStructure() {
+    AcArray<AcDbProxyObject::DxfGroup> root;
+    {
+        cadhost::ent::ReadAccess access(m_db->namedObjectsDictionaryId());
+        const auto* dict = access.as<AcDbProxyObject>();
+        if (!dict || std::strcmp(dict->originalDxfName(), "DICTIONARY") != 0) return;
+        root = dict->dxfGroups();
+    }
+    m_keptRoot = true;
+    if ((m_groupDict = keptEntry(root, "ACAD_GROUP"))) m_newGroupDict = false;
+    if ((m_layoutDict = keptEntry(root, "ACAD_LAYOUT"))) m_newLayouts = false;
+    if ((m_plotDict = keptEntry(root, "ACAD_PLOTSTYLENAME"))) {
+        cadhost::ent::ReadAccess access(liveId(m_plotDict));
+        if (const auto* dict = access.as<AcDbProxyObject>()) {
+            // The default entry (group 340), or else the first one.
+            const auto& groups = dict->dxfGroups();
+            for (int i = 0; i < groups.length() && !m_plotNormal; ++i)
+                if (groups[i].first == 340) m_plotNormal = parseHandle(groups[i].second).value_or(0);
+            for (int i = 0; i < groups.length() && !m_plotNormal; ++i)
+                if (groups[i].first == 350) m_plotNormal = parseHandle(groups[i].second).value_or(0);
+            m_newPlotDict = false;
+        }
+        if (m_newPlotDict) m_plotDict = 0;
+    }
+    if (m_newLayouts) return;
+    // Each kept layout names its block record (group 330 of its AcDbLayout part).
+    for (AcDbObjectId id : m_db->allIds()) {
+        if (id.isErased() || !cadhost::db::peekAs<AcDbProxyObject>(id)) continue;
+        cadhost::ent::ReadAccess access(id);
+        const auto* layout = access.as<AcDbProxyObject>();
+        if (!layout || std::strcmp(layout->originalDxfName(), "LAYOUT") != 0) continue;
+        bool inLayout = false;
+        for (const auto& [code, text] : layout->dxfGroups()) {
+            if (code == 100) inLayout = text == "AcDbLayout";
+            if (inLayout && code == 330) {
+                if (auto block = parseHandle(text)) m_layoutOfBlock.emplace(*block, handleOf(id));
+                break;
+            }
+        }
+    }
+}
+
+// The kept root dictionary, with the entries of the structure objects the writer makes.
+void DxfWriter::writeRootGroups(const AcDbProxyObject* root) {
+    std::vector<std::pair<const char*, uint64_t>> made;
+    if (m_newGroupDict) made.emplace_back("ACAD_GROUP", m_groupDict);
+    if (m_newLayouts) made.emplace_back("ACAD_LAYOUT", m_layoutDict);
+    if (m_newPlotDict) made.emplace_back("ACAD_PLOTSTYLENAME", m_plotDict);
+    const auto& groups = root->dxfGroups();
+    for (int i = 0; i < groups.length(); ++i) {
+        const auto& [code, text] = groups[i];
+        // An entry replaced by a made object goes, with the handle that follows its name.
+        bool replaced = false;
+        for (const auto& entry : made) replaced |= code == 3 && text == entry.first;
+        if (replaced) {
+            if (i + 1 < groups.length() && (groups[i + 1].first == 350 || groups[i + 1].first == 360)) ++i;
+            continue;
+        }
+        m_filer.writeString(code, text.c_str());
+    }
+    for (const auto& [key, handle] : made) {
+        m_w.write(3, key);
+        m_w.writeHandle(350, handle);
     }
 }
 
@@ -213,7 +321,9 @@ void DxfWriter::writeClasses() {
     const Fixed fixed[] = {{"ACDBDICTIONARYWDFLT", "AcDbDictionaryWithDefault", 0},
                            {"ACDBPLACEHOLDER", "AcDbPlaceHolder", 0},
                            {"LAYOUT", "AcDbLayout", 0}};
+    std::set<std::string> written;
     for (const Fixed& f : fixed) {
+        written.insert(f.dxf);
         m_w.write(0, "CLASS");
         m_w.write(1, f.dxf);
         m_w.write(2, f.cpp);
@@ -223,8 +333,8 @@ void DxfWriter::writeClasses() {
         m_w.writeInt(280, 0);
         m_w.writeInt(281, 0);
     }
-    std::set<std::string> written;
-    for (const auto& [cls, count] : m_classCounts) {
+    for (const auto& [name, counted] : m_classCounts) {
+        const auto& [cls, count] = counted;
         std::string dxfName = *cls->dxfName() ? cls->dxfName() : "";
         if (dxfName.empty() || !written.insert(dxfName).second) continue;
         m_w.write(0, "CLASS");
@@ -324,7 +434,7 @@ void DxfWriter::writeRecord(const char* dxfName, AcDbSymbolTableRecord* rec, uin
         m_filer.writeString(6, ltype.empty() ? "Continuous" : ltype.c_str());
         if (!layer->isPlottable()) m_w.writeInt(290, 0);
         m_w.writeInt(370, layer->lineWeight());
-        m_w.writeHandle(390, m_plotNormal);
+        if (m_plotNormal) m_w.writeHandle(390, m_plotNormal);
     } else if (auto* st = AcDbTextStyleTableRecord::cast(rec)) {
         m_w.write(100, "AcDbTextStyleTableRecord");
         m_filer.writeString(2, rec->name());
@@ -346,6 +456,7 @@ void DxfWriter::writeRecord(const char* dxfName, AcDbSymbolTableRecord* rec, uin
         uint64_t layout = btr->objectId() == m_model ? m_modelLayout : btr->objectId() == m_paper ? m_paperLayout : 0;
         for (const auto& [block, handle] : m_extraLayouts)
             if (block == btr->objectId()) layout = handle;
+        if (auto kept = m_layoutOfBlock.find(handleOf(btr->objectId())); kept != m_layoutOfBlock.end()) layout = kept->second;
         m_w.writeHandle(340, layout);
         AcArray<Adesk::UInt8> icon;
         if (btr->hasPreviewIcon() && btr->getPreviewIcon(icon) == Acad::eOk && !icon.isEmpty())
@@ -433,9 +544,16 @@ bool DxfWriter::writeObject(AcDbObjectId id, bool paperSpace) {
         const char* proxyName = info.proxy ? proxyDxfName(obj) : nullptr;
         const std::string& name = proxyName ? m_scratchName.assign(proxyName) : info.dxfName;
         if (name.empty()) return false;  // classes without a DXF form are not written
+        // An object of another program's file keeps bytes only: it has no DXF form.
+        const auto* kept = AcDbProxyObject::cast(obj);
+        if (kept && kept->dxfGroups().isEmpty() && !kept->dwgData().empty()) return false;
         m_w.write(0, name);
         writeCommon(obj);
-        Acad::ErrorStatus es = obj->dxfOutFields(&m_filer);
+        Acad::ErrorStatus es = Acad::eOk;
+        if (kept && id == m_db->namedObjectsDictionaryId())
+            writeRootGroups(kept);
+        else
+            es = obj->dxfOutFields(&m_filer);
         if (es != Acad::eOk || m_filer.filerStatus() != Acad::eOk)
             fail(name + " " + AcDbHandle(handleOf(id)).ascii() + ": " +
                  (*m_filer.errorMessage() ? m_filer.errorMessage() : "its fields could not be written"));
@@ -563,8 +681,9 @@ void DxfWriter::writeLayout(uint64_t handle, const char* name, bool model, uint6
 void DxfWriter::writeObjects() {
     m_w.write(0, "SECTION");
     m_w.write(2, "OBJECTS");
-    auto dictionary = [&](uint64_t handle, uint64_t owner, std::initializer_list<std::pair<const char*, uint64_t>> entries) {
-        m_w.write(0, "DICTIONARY");
+    // A made object's head: type, handle, owner (also its reactor); plus a dictionary's part.
+    auto head = [&](const char* type, uint64_t handle, uint64_t owner, bool dictionary) {
+        m_w.write(0, type);
         m_w.writeHandle(5, handle);
         if (owner) {
             m_w.write(102, "{ACAD_REACTORS");
@@ -572,54 +691,43 @@ void DxfWriter::writeObjects() {
             m_w.write(102, "}");
         }
         m_w.writeHandle(330, owner);
+        if (!dictionary) return;
         m_w.write(100, "AcDbDictionary");
         m_w.writeInt(281, 1);
-        for (const auto& [key, value] : entries) {
-            m_w.write(3, key);
-            m_w.writeHandle(350, value);
-        }
     };
-    dictionary(m_root, 0, {{"ACAD_GROUP", m_groupDict}, {"ACAD_LAYOUT", m_layoutDict}, {"ACAD_PLOTSTYLENAME", m_plotDict}});
-    dictionary(m_groupDict, m_root, {});
-    m_w.write(0, "DICTIONARY");
-    m_w.writeHandle(5, m_layoutDict);
-    m_w.write(102, "{ACAD_REACTORS");
-    m_w.writeHandle(330, m_root);
-    m_w.write(102, "}");
-    m_w.writeHandle(330, m_root);
-    m_w.write(100, "AcDbDictionary");
-    m_w.writeInt(281, 1);
-    m_w.write(3, "Layout1");
-    m_w.writeHandle(350, m_paperLayout);
-    for (size_t i = 0; i < m_extraLayouts.size(); ++i) {
-        m_w.write(3, "Layout" + std::to_string(i + 2));
-        m_w.writeHandle(350, m_extraLayouts[i].second);
+    auto entry = [&](const std::string& key, uint64_t value) {
+        m_w.write(3, key);
+        m_w.writeHandle(350, value);
+    };
+    if (m_keptRoot) {
+        writeObject(m_db->namedObjectsDictionaryId());
+    } else {
+        head("DICTIONARY", m_root, 0, true);
+        entry("ACAD_GROUP", m_groupDict);
+        entry("ACAD_LAYOUT", m_layoutDict);
+        entry("ACAD_PLOTSTYLENAME", m_plotDict);
     }
-    m_w.write(3, "Model");
-    m_w.writeHandle(350, m_modelLayout);
-    m_w.write(0, "ACDBDICTIONARYWDFLT");
-    m_w.writeHandle(5, m_plotDict);
-    m_w.write(102, "{ACAD_REACTORS");
-    m_w.writeHandle(330, m_root);
-    m_w.write(102, "}");
-    m_w.writeHandle(330, m_root);
-    m_w.write(100, "AcDbDictionary");
-    m_w.writeInt(281, 1);
-    m_w.write(3, "Normal");
-    m_w.writeHandle(350, m_plotNormal);
-    m_w.write(100, "AcDbDictionaryWithDefault");
-    m_w.writeHandle(340, m_plotNormal);
-    m_w.write(0, "ACDBPLACEHOLDER");
-    m_w.writeHandle(5, m_plotNormal);
-    m_w.write(102, "{ACAD_REACTORS");
-    m_w.writeHandle(330, m_plotDict);
-    m_w.write(102, "}");
-    m_w.writeHandle(330, m_plotDict);
-    writeLayout(m_modelLayout, "Model", true, handleOf(m_model), 0);
-    writeLayout(m_paperLayout, "Layout1", false, handleOf(m_paper), 1);
-    for (size_t i = 0; i < m_extraLayouts.size(); ++i)
-        writeLayout(m_extraLayouts[i].second, ("Layout" + std::to_string(i + 2)).c_str(), false,
-                    handleOf(m_extraLayouts[i].first), static_cast<int>(i + 2));
+    if (m_newGroupDict) head("DICTIONARY", m_groupDict, m_root, true);
+    if (m_newLayouts) {
+        head("DICTIONARY", m_layoutDict, m_root, true);
+        entry("Layout1", m_paperLayout);
+        for (size_t i = 0; i < m_extraLayouts.size(); ++i) entry("Layout" + std::to_string(i + 2), m_extraLayouts[i].second);
+        entry("Model", m_modelLayout);
+    }
+    if (m_newPlotDict) {
+        head("ACDBDICTIONARYWDFLT", m_plotDict, m_root, true);
+        entry("Normal", m_plotNormal);
+        m_w.write(100, "AcDbDictionaryWithDefault");
+        m_w.writeHandle(340, m_plotNormal);
+        head("ACDBPLACEHOLDER", m_plotNormal, m_plotDict, false);
+    }
+    if (m_newLayouts) {
+        writeLayout(m_modelLayout, "Model", true, handleOf(m_model), 0);
+        writeLayout(m_paperLayout, "Layout1", false, handleOf(m_paper), 1);
+        for (size_t i = 0; i < m_extraLayouts.size(); ++i)
+            writeLayout(m_extraLayouts[i].second, ("Layout" + std::to_string(i + 2)).c_str(), false,
+                        handleOf(m_extraLayouts[i].first), static_cast<int>(i + 2));
+    }
     for (AcDbObjectId id : m_objects) writeObject(id);
     m_w.write(0, "ENDSEC");
 }

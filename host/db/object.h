@@ -100,6 +100,7 @@ public:
     void internalSetDatabase(AcDbDatabase* db) { m_db = db; }
     AcDbDatabase* internalDatabase() const { return m_db; }
     void internalSetOwner(AcDbObjectId owner) { m_ownerId = owner; }
+    void internalSetExtensionDictionary(AcDbObjectId dictionary) { m_extDict = dictionary; }
     void internalSetNotifying(bool notifying) { m_notifying = notifying; }
     // Cleared by the id translation that ends a clone operation.
     void internalSetIdsInFlux(bool inFlux) { m_inFlux = inFlux; }

@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 #include "db/entity.h"
+#include "db/proxygroups.h"
 
 // An entity of a class the host does not know, kept as it was read so that it is written
 // back unchanged. It draws nothing (or the outline of its extents when they are known),
@@ -38,7 +39,7 @@ public:
         kLineWeightChangeAllowed = 0x100,
         kPlotStyleNameChangeAllowed = 0x200,
     };
-    using DxfGroup = std::pair<int, std::string>;
+    using DxfGroup = cadhost::db::ProxyDxfGroup;
 
     AcDbProxyEntity();
     ~AcDbProxyEntity() override;

@@ -2,11 +2,9 @@
 #include <cstdlib>
 #include "rx/rxclass.h"
 #include "db/hostinternal.h"
+#include "db/proxygroups.h"
 
 ACRX_HOST_DEFINE_MEMBERS(AcDbProxyObject, AcDbObject, "", ACRX_HOST_CONS(AcDbProxyObject))
-
-namespace {
-}  // namespace
 
 AcDbProxyObject::AcDbProxyObject() = default;
 AcDbProxyObject::~AcDbProxyObject() = default;
@@ -45,6 +43,16 @@ Acad::ErrorStatus AcDbProxyObject::setProxyFlags(int flags) {
     return Acad::eOk;
 }
 
+AcArray<AcDbProxyObject::DxfGroup>& AcDbProxyObject::dxfGroups() {
+    assertWriteEnabled();
+    return m_groups;
+}
+
+const AcArray<AcDbProxyObject::DxfGroup>& AcDbProxyObject::dxfGroups() const {
+    assertReadEnabled();
+    return m_groups;
+}
+
 std::vector<uint8_t>& AcDbProxyObject::dwgData() {
     assertWriteEnabled();
     return m_dwg;
@@ -68,6 +76,7 @@ Acad::ErrorStatus AcDbProxyObject::dwgOutFields(AcDbDwgFiler* filer) const {
     filer->writeString(m_dxfName.c_str());
     filer->writeString(m_appName.c_str());
     filer->writeInt32(m_proxyFlags);
+    cadhost::db::writeProxyGroups(filer, m_groups);
     filer->writeBinaryChunk(m_dwg.data(), static_cast<uint32_t>(m_dwg.size()));
     return filer->filerStatus();
 }
@@ -80,6 +89,8 @@ Acad::ErrorStatus AcDbProxyObject::dwgInFields(AcDbDwgFiler* filer) {
     std::string className = cadhost::db::readDwgText(filer), dxfName = cadhost::db::readDwgText(filer), appName = cadhost::db::readDwgText(filer);
     Adesk::Int32 flags = 0;
     filer->readInt32(&flags);
+    AcArray<DxfGroup> groups;
+    cadhost::db::readProxyGroups(filer, groups);
     void* bytes = nullptr;
     uint32_t length = 0;
     filer->readBinaryChunk(&bytes, &length);
@@ -91,6 +102,21 @@ Acad::ErrorStatus AcDbProxyObject::dwgInFields(AcDbDwgFiler* filer) {
     m_dxfName = dxfName;
     m_appName = appName;
     m_proxyFlags = flags;
+    m_groups = groups;
     m_dwg = std::move(data);
     return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbProxyObject::dxfOutFields(AcDbDxfFiler* filer) const {
+    assertReadEnabled();
+    Acad::ErrorStatus es = AcDbObject::dxfOutFields(filer);
+    if (es != Acad::eOk) return es;
+    return cadhost::db::writeProxyGroups(filer, m_groups);
+}
+
+Acad::ErrorStatus AcDbProxyObject::dxfInFields(AcDbDxfFiler* filer) {
+    assertWriteEnabled();
+    Acad::ErrorStatus es = AcDbObject::dxfInFields(filer);
+    if (es != Acad::eOk) return es;
+    return cadhost::db::readProxyGroups(filer, m_groups);
 }

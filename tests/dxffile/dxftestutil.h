@@ -14,6 +14,8 @@
 #include "db/database.h"
 #include "db/dxffiler.h"
 #include "db/dxffile.h"
+#include "db/proxyentity.h"
+#include "db/proxyobject.h"
 
 namespace dxftest {
 
@@ -166,6 +168,22 @@ inline size_t entityCount(AcDbDatabase* db) {
         obj->close();
     }
     return n;
+}
+
+// Live objects by the DXF type they are written under (a proxy by its class's).
+inline std::map<std::string, int> objectCounts(AcDbDatabase* db) {
+    std::map<std::string, int> counts;
+    for (AcDbObjectId id : db->allIds()) {
+        AcDbObject* obj = nullptr;
+        if (id.isErased() || acdbOpenObject(obj, id, AcDb::kForRead) != Acad::eOk) continue;
+        std::string name;
+        if (auto* pe = AcDbProxyEntity::cast(obj)) name = pe->originalDxfName();
+        else if (auto* po = AcDbProxyObject::cast(obj)) name = po->originalDxfName();
+        for (const AcRxClass* c = obj->isA(); name.empty() && c; c = c->myParent()) name = c->dxfName();
+        ++counts[name];
+        obj->close();
+    }
+    return counts;
 }
 
 inline bool haveEzdxf() {

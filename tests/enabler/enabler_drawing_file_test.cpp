@@ -12,6 +12,7 @@
 #include "ZEFTGripPoint.h"
 #include "db/database.h"
 #include "db/line.h"
+#include "db/proxyentity.h"
 
 namespace {
 CFormulaObject* token(int16_t type, const char* text, double value = 0.0) {
@@ -190,4 +191,76 @@ TEST_F(EnablerDrawingFiles, EzdxfOpensTheCustomEntities) {
     ASSERT_EQ(rc, 0) << out;
     for (const char* kind : {"ZEFTBLOCKREFERENCE", "ZEFTATTRIBUTE", "ZEFTGRIPPOINT", "ZEFTATTRIBUTEDEFINITION"})
         EXPECT_NE(out.find(kind), std::string::npos) << kind << " missing in: " << out;
+}
+
+namespace {
+// The enabler's classes, unregistered for the life of the object (a drawing opened without
+// the enabler) and registered again after.
+struct WithoutEnabler {
+    WithoutEnabler() {
+        for (AcRxClass* cls : {ZEFTBlockReference::desc(), ZEFTAttribute::desc(), ZEFTAttributeDefinition::desc(),
+                               ZEFTGripPoint::desc()})
+            deleteAcRxClass(cls);
+    }
+    ~WithoutEnabler() {
+        ZEFTAttribute::rxInit();
+        ZEFTAttributeDefinition::rxInit();
+        ZEFTGripPoint::rxInit();
+        ZEFTBlockReference::rxInit();
+        acrxBuildClassHierarchy();
+    }
+};
+
+int proxyCount(AcDbDatabase& db) {
+    int n = 0;
+    for (AcDbObjectId id : db.allIds()) {
+        AcDbObject* obj = nullptr;
+        if (acdbOpenObject(obj, id, AcDb::kForRead) != Acad::eOk) continue;
+        n += AcDbProxyEntity::cast(obj) != nullptr;
+        obj->close();
+    }
+    return n;
+}
+}  // namespace
+
+// Opened without the enabler, the intelligent entities are proxies; saved to the binary file
+// and opened with the enabler, they are the real entities again, with the same data.
+TEST_F(EnablerDrawingFiles, ProxiesBecomeRealObjectsWhenTheEnablerIsLoaded) {
+    std::string original;
+    dxftest::BlockDump before;
+    {
+        AcDbDatabase source(true, true);
+        build(source);
+        ASSERT_EQ(source.saveAs(file("panel.dxf").c_str()), Acad::eOk) << source.lastError();
+        AcDbDatabase read(false, true);
+        ASSERT_EQ(read.readDxfFile(file("panel.dxf").c_str()), Acad::eOk) << read.lastError();
+        before = dxftest::dumpBlocks(&read);
+        ASSERT_EQ(read.saveAs(file("original.dxf").c_str()), Acad::eOk) << read.lastError();
+    }
+    {
+        WithoutEnabler unloaded;
+        AcDbDatabase proxies(false, true);
+        ASSERT_EQ(proxies.readDxfFile(file("panel.dxf").c_str()), Acad::eOk) << proxies.lastError();
+        EXPECT_GT(proxyCount(proxies), 3);
+        ASSERT_EQ(proxies.saveAs(file("proxies.dwg").c_str()), Acad::eOk) << proxies.lastError();
+    }
+    AcDbDatabase real(false, true);
+    ASSERT_EQ(real.readDwgFile(file("proxies.dwg").c_str()), Acad::eOk) << real.lastError();
+    EXPECT_EQ(real.lastError(), "");
+    EXPECT_EQ(proxyCount(real), 0);
+    std::string why;
+    EXPECT_TRUE(dxftest::sameBlocks(before, dxftest::dumpBlocks(&real), why)) << why;
+    ASSERT_EQ(real.saveAs(file("final.dxf").c_str()), Acad::eOk) << real.lastError();
+    // The same file as the original's but for the handles the writer makes at each save.
+    std::string a = dxftest::readText(file("original.dxf")), b = dxftest::readText(file("final.dxf"));
+    cadhost::dxf::TokenReader ra(a), rb(b);
+    cadhost::dxf::Token ta, tb;
+    while (ra.next(ta)) {
+        ASSERT_TRUE(rb.next(tb)) << "the final file ends early";
+        ASSERT_EQ(ta.code, tb.code) << "line " << ta.line;
+        if (ta.kind() != cadhost::dxf::ValueKind::Handle && ta.code != 5) {
+            EXPECT_EQ(ta.value, tb.value) << "line " << ta.line;
+        }
+    }
+    EXPECT_FALSE(rb.next(tb));
 }

@@ -38,7 +38,7 @@ targets=${*:-$(cd "$ROOT/tests/fuzz_sources" && ls *_fuzz.cpp | sed 's/\.cpp$//'
 for target in $targets; do
     extra=""
     case "$target" in
-    interpreter_fuzz | entity_readers_fuzz) extra=$(module_objects) ;;
+    interpreter_fuzz | entity_readers_fuzz | drawingfile_fuzz) extra=$(module_objects) ;;
     # The drive mapping and the pattern matcher compiled in, so that the fuzzer sees their branches.
     paths_fuzz) extra="$ROOT/host/win/drives.cpp $ROOT/host/win/filesearch.cpp $ROOT/host/win/fileinfo.cpp" ;;
     rcscript_fuzz | resourceimage_fuzz) extra=$(resource_objects) ;;
