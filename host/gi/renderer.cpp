@@ -132,7 +132,8 @@ std::string displayText(const std::string& s) {
     return out;
 }
 
-// A text measuring context: the sans face at size 1.
+// A text measuring context: the sans face, measured unhinted at a size large enough for exact
+// outlines and answered for size 1 (hinting at one pixel would round the cap height to a pixel).
 class Measure {
 public:
     Measure() {
@@ -140,10 +141,16 @@ public:
         m_surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
         m_cr = cairo_create(m_surface);
         cairo_select_font_face(m_cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-        cairo_set_font_size(m_cr, 1.0);
+        cairo_set_font_size(m_cr, kSize);
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+        cairo_set_font_options(m_cr, options);
+        cairo_font_options_destroy(options);
         cairo_text_extents_t e;
         cairo_text_extents(m_cr, "H", &e);
-        m_cap = (cairo_status(m_cr) == CAIRO_STATUS_SUCCESS && -e.y_bearing > 0.1) ? -e.y_bearing : 0.72;
+        const double cap = -e.y_bearing / kSize;
+        m_cap = (cairo_status(m_cr) == CAIRO_STATUS_SUCCESS && cap > 0.1 && cap < 2.0) ? cap : 0.72;
     }
     ~Measure() {
         cairo_destroy(m_cr);
@@ -155,10 +162,11 @@ public:
     double advance(const std::string& utf8) const {
         cairo_text_extents_t e;
         cairo_text_extents(m_cr, utf8.c_str(), &e);
-        return cairo_status(m_cr) == CAIRO_STATUS_SUCCESS ? e.x_advance : 0.6 * static_cast<double>(utf8.size());
+        return cairo_status(m_cr) == CAIRO_STATUS_SUCCESS ? e.x_advance / kSize : 0.6 * static_cast<double>(utf8.size());
     }
 
 private:
+    static constexpr double kSize = 1000.0;
     cairo_surface_t* m_surface;
     cairo_t* m_cr;
     double m_cap;

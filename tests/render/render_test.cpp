@@ -6,6 +6,7 @@
 #include "db/blockref.h"
 #include "db/circle.h"
 #include "db/line.h"
+#include "db/mtext.h"
 #include "db/text.h"
 #include "gi/dib.h"
 #include "gi/palette.h"
@@ -229,6 +230,32 @@ TEST(RenderText, TextIsDrawnAndBadBytesDoNotSpoilTheImage) {
     EXPECT_GT(blueInBox, 100);
     EXPECT_EQ(blueOutside, 0);
     EXPECT_TRUE(isRed(rgbAt(px, 200, 100, 90)));  // y = 5, drawn after the text
+}
+
+// The height of text is the height of its capitals: an "H" of height 20 is 40 pixels tall at
+// 2 pixels a unit, as TEXT and as MTEXT.
+TEST(RenderText, CapitalsAreAsTallAsTheTextHeight) {
+    const auto inkRows = [](AcDbEntity* text) {
+        AcDbDatabase db;
+        append(db, text);
+        AcGiRenderer renderer(fixedView());
+        std::vector<uint32_t> px;
+        EXPECT_EQ(renderer.renderToImage(&db, AcDbObjectId::kNull, 200, 100, px), Acad::eOk) << renderer.lastError();
+        int top = 100, bottom = -1;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 200; ++x)
+                if (rgbAt(px, 200, x, y).r < 128) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        return bottom - top + 1;
+    };
+    EXPECT_NEAR(inkRows(new AcDbText(AcGePoint3d(20, 5, 0), "H", AcDbObjectId::kNull, 20, 0)), 40, 1.5);
+    auto* m = new AcDbMText;
+    m->setLocation(AcGePoint3d(20, 45, 0));
+    m->setTextHeight(20);
+    m->setContents("H");
+    EXPECT_NEAR(inkRows(m), 40, 1.5);
 }
 
 TEST(RenderSvg, WellFormedWithPaths) {
