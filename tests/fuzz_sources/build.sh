@@ -31,6 +31,10 @@ for target in $targets; do
     extra=""
     case "$target" in
     interpreter_fuzz | entity_readers_fuzz) extra=$(module_objects) ;;
+    # The preview reader and the bitmap code compiled in, instrumented, over the library's.
+    dwgpreview_fuzz)
+        extra="$ROOT/host/db/dwgpreview.cpp $ROOT/host/db/dwglayout.cpp $ROOT/host/gi/dib.cpp \
+            $(pkg-config --cflags --libs cairo)" ;;
     esac
     # shellcheck disable=SC2086
     clang++ $FLAGS "$ROOT/tests/fuzz_sources/$target.cpp" $extra -L"$LIB" -lcadhost \
