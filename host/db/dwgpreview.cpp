@@ -114,17 +114,23 @@ bool dibFromPng(const std::vector<uint8_t>& png, std::vector<uint8_t>& dib) {
     return true;
 }
 
-// Enough of a bitmap header to be one: its size, a width and a height, a known depth.
-bool plausibleDib(const std::vector<uint8_t>& dib) {
-    if (dib.size() < 12) return false;
-    const uint32_t headerSize = get32(dib.data());
-    if (headerSize == 12) return true;  // OS/2 core header
-    if (headerSize < 40 || headerSize > dib.size()) return false;
-    const int32_t width = int32_t(get32(dib.data() + 4));
-    const int32_t height = int32_t(get32(dib.data() + 8));
-    const unsigned bits = unsigned(dib[14]) | unsigned(dib[15]) << 8;
-    const bool knownDepth = bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
-    return width > 0 && height != 0 && knownDepth;
+// The size a PNG image declares in its header chunk, which comes first; false when there is none.
+bool pngSize(const std::vector<uint8_t>& png, int64_t& width, int64_t& height) {
+    static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    if (png.size() < 33 || std::memcmp(png.data(), kSignature, 8) != 0 || std::memcmp(png.data() + 12, "IHDR", 4) != 0)
+        return false;
+    const auto be32 = [&png](size_t at) {
+        return uint32_t(png[at]) << 24 | uint32_t(png[at + 1]) << 16 | uint32_t(png[at + 2]) << 8 | png[at + 3];
+    };
+    width = be32(16);
+    height = be32(20);
+    return true;
+}
+
+// An image size over the limits, and the limits.
+std::string sizeText(int64_t width, int64_t height) {
+    return std::to_string(width) + " x " + std::to_string(height) + " pixels; at most " +
+           std::to_string(kAcGiMaxImageSide) + " a side and " + std::to_string(kAcGiMaxImagePixels) + " in all are read";
 }
 
 }  // namespace
@@ -181,9 +187,16 @@ Acad::ErrorStatus acdbReadDwgPreview(const char* path, std::vector<uint8_t>& pac
         std::vector<uint8_t> bytes(e->size);
         if (!file.read(e->address, bytes.data(), bytes.size())) return answer(Acad::eFileAccessErr, error, name + ": read failed");
         if (code == kBmp) {
-            if (!plausibleDib(bytes)) return answer(Acad::eFilerError, error, name + ": the preview bitmap is damaged");
+            AcGiDibLayout layout;
+            if (!acgiPackedDibLayout(bytes.data(), bytes.size(), layout)) {
+                if (layout.width > 0 && layout.height > 0 && !acgiImageSizeAllowed(layout.width, layout.height))
+                    return answer(Acad::eFilerError, error, name + ": the preview bitmap declares " + sizeText(layout.width, layout.height));
+                return answer(Acad::eFilerError, error, name + ": the preview bitmap is damaged");
+            }
             packedDib = std::move(bytes);
-        } else if (!dibFromPng(bytes, packedDib)) {
+        } else if (int64_t w = 0, h = 0; pngSize(bytes, w, h) && w > 0 && h > 0 && !acgiImageSizeAllowed(w, h)) {
+            return answer(Acad::eFilerError, error, name + ": the preview PNG image declares " + sizeText(w, h));
+        } else if (!pngSize(bytes, w, h) || !dibFromPng(bytes, packedDib)) {
             return answer(Acad::eFilerError, error, name + ": the preview PNG image cannot be decoded");
         }
         if (error) error->clear();

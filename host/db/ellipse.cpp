@@ -364,23 +364,20 @@ void AcDbEllipse::getOutline(AcArray<AcGePoint3dArray>& paths, double deviation)
 
 // ---- entity ----
 
-void AcDbEllipse::draw(AcGiGeometry& geometry, double deviation) const {
-    AcArray<AcGePoint3dArray> paths;
-    getOutline(paths, deviation);
-    for (const AcGePoint3dArray& p : paths)
-        geometry.polyline(static_cast<Adesk::UInt32>(p.length()), p.asArrayPtr());
+void AcDbEllipse::draw(AcGiGeometry& geometry) const {
+    geometry.ellipticalArc(m_center, m_normal, m_major, m_ratio, m_startParam, sweep());
 }
 
 Adesk::Boolean AcDbEllipse::worldDraw(AcGiWorldDraw* mode) {
     assertReadEnabled();
     if (!mode || mode->regenAbort()) return Adesk::kTrue;
-    draw(mode->geometry(), mode->deviation(0, m_center));
+    draw(mode->geometry());
     return Adesk::kTrue;
 }
 
 void AcDbEllipse::viewportDraw(AcGiViewportDraw* mode) {
     assertReadEnabled();
-    if (mode && !mode->regenAbort()) draw(mode->geometry(), mode->deviation(0, m_center));
+    if (mode && !mode->regenAbort()) draw(mode->geometry());
 }
 
 void AcDbEllipse::list() const {

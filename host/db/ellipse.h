@@ -105,7 +105,7 @@ private:
     // The axis at parameter 0 becomes `axis`, the one at pi/2 gets length `other`; when that
     // makes the second axis the longer, the axes trade places and parameters shift.
     void setAxes(const AcGeVector3d& axis, double other);
-    void draw(AcGiGeometry& geometry, double deviation) const;
+    void draw(AcGiGeometry& geometry) const;
     AcGePoint3d m_center;
     AcGeVector3d m_normal{0, 0, 1};
     AcGeVector3d m_major{1, 0, 0};

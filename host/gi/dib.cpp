@@ -6,7 +6,8 @@
 
 namespace {
 constexpr uint32_t kHeaderSize = 40;
-constexpr int64_t kMaxPixels = int64_t(1) << 26;
+constexpr uint32_t kCoreHeaderSize = 12;  // OS/2
+enum : uint32_t { kRgb = 0, kRle8 = 1, kRle4 = 2, kBitFields = 3 };
 
 void put16(AcArray<Adesk::UInt8>& out, uint32_t v) {
     out.append(static_cast<Adesk::UInt8>(v & 0xFF));
@@ -32,7 +33,7 @@ AcGiRgb paletteEntry(int i) { return i == 0 ? AcGiRgb{0, 0, 0} : acgiColorIndexT
 std::vector<uint32_t> acgiResampleImage(const std::vector<uint32_t>& pixels, int width, int height, int newWidth,
                                         int newHeight) {
     std::vector<uint32_t> out;
-    if (width <= 0 || height <= 0 || newWidth <= 0 || newHeight <= 0 ||
+    if (width <= 0 || height <= 0 || !acgiImageSizeAllowed(newWidth, newHeight) ||
         pixels.size() < size_t(width) * size_t(height))
         return out;
     if (newWidth == width && newHeight == height) return std::vector<uint32_t>(pixels.begin(), pixels.begin() + width * height);
@@ -64,7 +65,7 @@ Acad::ErrorStatus acgiPackedDibFromImage(const std::vector<uint32_t>& pixels, in
     if (bitCount != 8 && bitCount != 24) return Acad::eInvalidInput;
     if (dibWidth <= 0) dibWidth = width;
     if (dibHeight <= 0) dibHeight = height;
-    if (int64_t(dibWidth) * dibHeight > kMaxPixels) return Acad::eInvalidInput;
+    if (!acgiImageSizeAllowed(dibWidth, dibHeight)) return Acad::eInvalidInput;
     const std::vector<uint32_t> image = acgiResampleImage(pixels, width, height, dibWidth, dibHeight);
 
     const uint32_t stride = rowBytes(dibWidth, bitCount);
@@ -117,41 +118,80 @@ Acad::ErrorStatus acgiPackedDibFromImage(const std::vector<uint32_t>& pixels, in
     return Acad::eOk;
 }
 
+bool acgiPackedDibLayout(const Adesk::UInt8* p, size_t size, AcGiDibLayout& layout) {
+    layout = AcGiDibLayout();
+    if (!p || size < kCoreHeaderSize) return false;
+    const uint32_t headerSize = get32(p);
+    int64_t w = 0, h = 0;
+    uint32_t planes = 0, bits = 0, compression = kRgb, colors = 0, masks = 0;
+    if (headerSize == kCoreHeaderSize) {
+        w = get16(p + 4);
+        h = get16(p + 6);
+        planes = get16(p + 8);
+        bits = get16(p + 10);
+        layout.entrySize = 3;
+    } else {
+        if (headerSize < kHeaderSize || headerSize > size) return false;
+        w = int32_t(get32(p + 4));
+        h = int32_t(get32(p + 8));
+        planes = get16(p + 12);
+        bits = get16(p + 14);
+        compression = get32(p + 16);
+        colors = get32(p + 32);
+        if (compression == kBitFields && headerSize == kHeaderSize) masks = 12;
+    }
+    layout.topDown = h < 0;
+    if (h < 0) h = -h;
+    layout.width = w;
+    layout.height = h;
+    if (planes != 1) return false;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return false;
+    const bool knownCompression = compression == kRgb || (compression == kRle8 && bits == 8) ||
+                                  (compression == kRle4 && bits == 4) || (compression == kBitFields && (bits == 16 || bits == 32));
+    if (!knownCompression) return false;
+    if (!acgiImageSizeAllowed(w, h)) return false;
+    if (bits <= 8) {
+        if (colors == 0) colors = 1u << bits;
+        if (colors > (1u << bits)) return false;
+    } else if (colors > 256) {  // an optional palette before the rows
+        return false;
+    }
+    const uint32_t stride = rowBytes(int(w), int(bits));
+    const uint64_t pixelsAt = uint64_t(headerSize) + masks + uint64_t(colors) * layout.entrySize;
+    if (pixelsAt > size) return false;
+    if ((compression == kRgb || compression == kBitFields) && uint64_t(stride) * uint64_t(h) > size - pixelsAt) return false;
+    layout.bitCount = int(bits);
+    layout.compression = compression;
+    layout.headerSize = headerSize;
+    layout.colors = colors;
+    layout.pixelsAt = pixelsAt;
+    layout.stride = stride;
+    return true;
+}
+
 Acad::ErrorStatus acgiImageFromPackedDib(const AcArray<Adesk::UInt8>& dib, std::vector<uint32_t>& pixels, int& width,
                                          int& height) {
     pixels.clear();
     width = height = 0;
-    const size_t size = size_t(dib.length());
+    AcGiDibLayout l;
+    if (!acgiPackedDibLayout(dib.asArrayPtr(), size_t(dib.length()), l)) return Acad::eInvalidInput;
+    // Decoded here: uncompressed rows of 1, 4, 8, 24 or 32 bits.
+    if (l.compression != kRgb || l.bitCount == 16) return Acad::eInvalidInput;
     const Adesk::UInt8* p = dib.asArrayPtr();
-    if (size < kHeaderSize) return Acad::eInvalidInput;
-    const uint32_t headerSize = get32(p);
-    const int32_t w = int32_t(get32(p + 4)), h = int32_t(get32(p + 8));
-    const uint32_t planes = get16(p + 12), bits = get16(p + 14), compression = get32(p + 16);
-    uint32_t colors = get32(p + 32);
-    if (headerSize < kHeaderSize || headerSize > size || planes != 1 || compression != 0) return Acad::eInvalidInput;
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return Acad::eInvalidInput;
-    if (w <= 0 || h == 0 || h == INT32_MIN) return Acad::eInvalidInput;
-    const int64_t rows = h < 0 ? -int64_t(h) : int64_t(h);
-    if (int64_t(w) * rows > kMaxPixels) return Acad::eInvalidInput;
-    if (bits <= 8) {
-        if (colors == 0) colors = 1u << bits;
-        if (colors > (1u << bits)) return Acad::eInvalidInput;
-    } else {
-        colors = 0;
-    }
-    const uint64_t paletteAt = headerSize, pixelsAt = paletteAt + uint64_t(colors) * 4;
-    const uint32_t stride = rowBytes(w, int(bits));
-    if (pixelsAt + uint64_t(stride) * uint64_t(rows) > size) return Acad::eInvalidInput;
-
+    const uint32_t bits = uint32_t(l.bitCount), stride = l.stride;
+    const uint32_t colors = bits <= 8 ? l.colors : 0;
+    const uint64_t paletteAt = l.headerSize, pixelsAt = l.pixelsAt;
+    const int32_t w = int32_t(l.width);
+    const int64_t rows = l.height;
     std::vector<uint32_t> palette(colors);
     for (uint32_t i = 0; i < colors; ++i) {
-        const Adesk::UInt8* q = p + paletteAt + i * 4;
+        const Adesk::UInt8* q = p + paletteAt + uint64_t(i) * l.entrySize;
         palette[i] = 0xFF000000u | uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0];
     }
     pixels.resize(size_t(w) * size_t(rows));
     for (int64_t r = 0; r < rows; ++r) {
         const Adesk::UInt8* row = p + pixelsAt + uint64_t(r) * stride;
-        const int64_t y = h > 0 ? rows - 1 - r : r;
+        const int64_t y = l.topDown ? r : rows - 1 - r;
         uint32_t* out = pixels.data() + size_t(y) * size_t(w);
         for (int32_t x = 0; x < w; ++x) {
             uint32_t v = 0;

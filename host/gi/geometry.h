@@ -38,6 +38,11 @@ public:
                                        int arcType = AcGiArcType::kAcGiArcSimple) const = 0;
     virtual Adesk::Boolean circularArc(const AcGePoint3d& start, const AcGePoint3d& point,
                                        const AcGePoint3d& end, int arcType = AcGiArcType::kAcGiArcSimple) const;
+    // Points center + cos t * majorAxis + sin t * radiusRatio * (normal x majorAxis), t from
+    // startParam over sweep (2 pi: the whole ellipse; negative: clockwise).
+    virtual Adesk::Boolean ellipticalArc(const AcGePoint3d& center, const AcGeVector3d& normal,
+                                         const AcGeVector3d& majorAxis, double radiusRatio, double startParam,
+                                         double sweep, int arcType = AcGiArcType::kAcGiArcSimple) const = 0;
     virtual Adesk::Boolean polyline(Adesk::UInt32 count, const AcGePoint3d* points,
                                     const AcGeVector3d* normal = nullptr, long baseMarker = -1) const = 0;
     virtual Adesk::Boolean polygon(Adesk::UInt32 count, const AcGePoint3d* points) const = 0;

@@ -44,9 +44,58 @@ size_t codePoints(const std::string& s) {
 // ---------------------------------------------------------------------------------------------
 // Primitive
 
+bool AcGiPrimitive::isCurve() const {
+    return type == AcGiPrimitiveType::kCircle || type == AcGiPrimitiveType::kArc || type == AcGiPrimitiveType::kEllipse;
+}
+
+bool AcGiPrimitive::isClosedCurve() const {
+    return type == AcGiPrimitiveType::kCircle || (type == AcGiPrimitiveType::kEllipse && sweep >= kTwoPi - 1e-12);
+}
+
 AcGePoint3d AcGiPrimitive::pointAt(double t) const {
-    const AcGeVector3d y = normal.crossProduct(startVector);
-    return center + (startVector * std::cos(t) + y * std::sin(t)) * radius;
+    const AcGeVector3d y = normal.crossProduct(startVector) * radiusRatio;
+    return center + (startVector * std::cos(startParam + t) + y * std::sin(startParam + t)) * radius;
+}
+
+std::vector<AcGePoint3d> AcGiPrimitive::boundingPoints() const {
+    std::vector<AcGePoint3d> out;
+    if (!isCurve()) return out;
+    const bool closed = isClosedCurve();
+    const double span = closed ? kTwoPi : sweep;
+    if (!closed) {
+        out.push_back(pointAt(0.0));
+        out.push_back(pointAt(span));
+        if (arcType == AcGiArcType::kAcGiArcSector) out.push_back(center);
+    }
+    // Along axis i the curve is farthest where the derivative of u_i cos s + v_i sin s vanishes.
+    const AcGeVector3d u = startVector * radius, v = normal.crossProduct(startVector) * (radius * radiusRatio);
+    for (int i = 0; i < 3; ++i) {
+        const double s0 = std::atan2(v[i], u[i]);
+        for (double s : {s0, s0 + kTwoPi / 2}) {
+            double t = std::fmod(s - startParam, kTwoPi);
+            if (t < 0) t += kTwoPi;
+            if (closed || t <= span) out.push_back(pointAt(t));
+        }
+    }
+    return out;
+}
+
+bool AcGiPrimitive::isFinite() const {
+    const auto finite = [](const auto& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); };
+    for (const AcGePoint3d& q : points)
+        if (!finite(q)) return false;
+    switch (type) {
+    case AcGiPrimitiveType::kCircle:
+    case AcGiPrimitiveType::kArc:
+    case AcGiPrimitiveType::kEllipse:
+        return finite(center) && finite(normal) && finite(startVector) && std::isfinite(radius) &&
+               std::isfinite(sweep) && std::isfinite(radiusRatio) && std::isfinite(startParam);
+    case AcGiPrimitiveType::kText:
+        return finite(position) && finite(normal) && finite(direction) && std::isfinite(height) &&
+               std::isfinite(widthFactor) && std::isfinite(oblique);
+    default:
+        return true;
+    }
 }
 
 std::vector<AcGePoint3d> AcGiPrimitive::flatten(double deviation) const {
@@ -61,14 +110,16 @@ std::vector<AcGePoint3d> AcGiPrimitive::flatten(double deviation) const {
         if (!out.empty()) out.push_back(out.front());
         return out;
     case AcGiPrimitiveType::kCircle:
-    case AcGiPrimitiveType::kArc: {
-        const bool full = type == AcGiPrimitiveType::kCircle;
+    case AcGiPrimitiveType::kArc:
+    case AcGiPrimitiveType::kEllipse: {
+        // Steps for the larger radius keep the smaller curvature of an ellipse within the deviation.
+        const bool full = isClosedCurve();
         const double span = full ? kTwoPi : sweep;
         if (!(radius > 0.0) || !std::isfinite(radius) || !std::isfinite(span)) return {center};
-        const double dev = std::max(deviation, radius * 1e-6);
+        const double dev = deviation > radius * 1e-6 ? deviation : radius * 1e-6;  // also for a deviation NaN
         const double step = dev >= radius ? kTwoPi / 4 : 2.0 * std::acos(1.0 - dev / radius);
-        int n = static_cast<int>(std::ceil(std::fabs(span) / step));
-        n = std::clamp(n, full ? 8 : 1, 4096);
+        const double steps = std::ceil(std::fabs(span) / step);
+        const int n = std::max(full ? 8 : 1, steps >= 1.0 ? static_cast<int>(std::min(steps, 4096.0)) : 1);
         out.reserve(static_cast<size_t>(n) + 3);
         for (int i = 0; i <= n; ++i) out.push_back(pointAt(span * i / n));
         if (full) {
@@ -155,6 +206,10 @@ public:
     Adesk::Boolean circularArc(const AcGePoint3d& center, double radius, const AcGeVector3d& normal,
                                const AcGeVector3d& startVector, double sweepAngle, int arcType) const override {
         return result(rec().recordArc(center, radius, normal, startVector, sweepAngle, arcType));
+    }
+    Adesk::Boolean ellipticalArc(const AcGePoint3d& center, const AcGeVector3d& normal, const AcGeVector3d& majorAxis,
+                                 double radiusRatio, double startParam, double sweep, int arcType) const override {
+        return result(rec().recordEllipse(center, normal, majorAxis, radiusRatio, startParam, sweep, arcType));
     }
     Adesk::Boolean polyline(Adesk::UInt32 count, const AcGePoint3d* points, const AcGeVector3d* normal,
                             long baseMarker) const override {
@@ -280,6 +335,7 @@ void AcGiRecordingDraw::clear() {
     m_abort = false;
     m_abortAfter = static_cast<size_t>(-1);
     m_refused = 0;
+    m_nonFinite = 0;
     m_unbalancedPushes = m_unbalancedPops = m_maxDepth = m_tooDeep = 0;
 }
 
@@ -287,14 +343,7 @@ AcDbExtents AcGiRecordingDraw::extents() const {
     AcDbExtents ext;
     for (const AcGiPrimitive& p : m_primitives) {
         if (p.type == AcGiPrimitiveType::kXline || p.type == AcGiPrimitiveType::kRay) continue;
-        if (p.type == AcGiPrimitiveType::kCircle) {
-            AcGeVector3d half;
-            for (int i = 0; i < 3; ++i) half[i] = p.radius * std::sqrt(std::max(0.0, 1.0 - p.normal[i] * p.normal[i]));
-            ext.addPoint(p.center - half);
-            ext.addPoint(p.center + half);
-            continue;
-        }
-        for (const AcGePoint3d& q : p.flatten(p.radius * 1e-4)) ext.addPoint(q);
+        for (const AcGePoint3d& q : p.isCurve() ? p.boundingPoints() : p.flatten(0.0)) ext.addPoint(q);
     }
     return ext;
 }
@@ -368,7 +417,9 @@ AcGiPrimitive& AcGiRecordingDraw::newPrimitive(AcGiPrimitiveType type) {
 bool AcGiRecordingDraw::recordCircle(const AcGePoint3d& center, double radius, const AcGeVector3d& normal) {
     if (!accept()) return false;
     const AcGeVector3d n = unitOr(normal, AcGeVector3d::kZAxis);
-    addCurve(AcGiPrimitiveType::kCircle, center, radius, n, planeXAxis(n), kTwoPi, AcGiArcType::kAcGiArcSimple);
+    const AcGeVector3d x = planeXAxis(n);
+    addCurve(AcGiPrimitiveType::kCircle, center, x * radius, n.crossProduct(x) * radius, n, 0.0, kTwoPi,
+             AcGiArcType::kAcGiArcSimple);
     return true;
 }
 
@@ -382,41 +433,63 @@ bool AcGiRecordingDraw::recordArc(const AcGePoint3d& center, double radius, cons
         n = -n;
         sweep = -sweep;
     }
-    addCurve(AcGiPrimitiveType::kArc, center, radius, n, s, std::min(sweep, kTwoPi), arcType);
+    addCurve(AcGiPrimitiveType::kArc, center, s * radius, n.crossProduct(s) * radius, n, 0.0, std::min(sweep, kTwoPi),
+             arcType);
     return true;
 }
 
-void AcGiRecordingDraw::addCurve(AcGiPrimitiveType type, const AcGePoint3d& center, double radius,
-                                 const AcGeVector3d& normal, const AcGeVector3d& start, double sweep, int arcType) {
-    const AcGeMatrix3d m = modelToWorld();
-    const AcGeVector3d ms = linear(m, start), mt = linear(m, normal.crossProduct(start));
-    const double ls = ms.length(), lt = mt.length();
-    const bool similar = ls > 1e-300 && std::fabs(ls - lt) <= 1e-9 * std::max(ls, lt) &&
-                         std::fabs(ms.dotProduct(mt)) <= 1e-9 * ls * lt;
-    AcGiPrimitive model;
-    model.type = type;
-    model.center = center;
-    model.radius = radius;
-    model.normal = normal;
-    model.startVector = start;
-    model.sweep = sweep;
-    model.arcType = arcType;
-    if (similar) {
-        AcGiPrimitive& p = newPrimitive(type);
-        p.center = apply(m, center);
-        p.radius = radius * ls;
-        p.startVector = ms / ls;
-        p.normal = unitOr(ms.crossProduct(mt), normal);
-        p.sweep = sweep;
-        p.arcType = arcType;
-        return;
+bool AcGiRecordingDraw::recordEllipse(const AcGePoint3d& center, const AcGeVector3d& normal, const AcGeVector3d& majorAxis,
+                                      double radiusRatio, double startParam, double sweep, int arcType) {
+    if (!accept()) return false;
+    const AcGeVector3d n = unitOr(normal, AcGeVector3d::kZAxis);
+    const AcGeVector3d u = majorAxis - n * majorAxis.dotProduct(n);  // in the plane of the ellipse
+    AcGeVector3d v = n.crossProduct(u) * radiusRatio;
+    if (sweep < 0) {  // clockwise: the same points with the minor axis turned over
+        v = -v;
+        startParam = -startParam;
+        sweep = -sweep;
     }
-    // Not a circle in world coordinates (unequal scaling): kept as its flattened path.
-    const double scale = std::max({ls, lt, 1e-300});
-    AcGiPrimitive& p = newPrimitive(AcGiPrimitiveType::kPolyline);
-    for (const AcGePoint3d& q : model.flatten(deviation() / scale)) p.points.push_back(apply(m, q));
-    p.normal = unitOr(ms.crossProduct(mt), normal);
-    p.hasNormal = true;
+    addCurve(AcGiPrimitiveType::kEllipse, center, u, v, n, startParam, std::min(sweep, kTwoPi), arcType);
+    return true;
+}
+
+// The curve center + cos s * u + sin s * v (s from startParam over sweep) in world coordinates:
+// a circle or an arc while the transform keeps it one, else an ellipse on its principal axes.
+void AcGiRecordingDraw::addCurve(AcGiPrimitiveType type, const AcGePoint3d& center, const AcGeVector3d& u,
+                                 const AcGeVector3d& v, const AcGeVector3d& normal, double startParam, double sweep,
+                                 int arcType) {
+    const AcGeMatrix3d m = modelToWorld();
+    const AcGeVector3d mu = linear(m, u), mv = linear(m, v);
+    const double lu = mu.length(), lv = mv.length();
+    const AcGeVector3d mn = unitOr(mu.crossProduct(mv), unitOr(linear(m, normal), normal));
+    const bool similar = type != AcGiPrimitiveType::kEllipse && lu > 1e-300 &&
+                         std::fabs(lu - lv) <= 1e-9 * std::max(lu, lv) && std::fabs(mu.dotProduct(mv)) <= 1e-9 * lu * lv;
+    AcGiPrimitive& p = newPrimitive(similar ? type : AcGiPrimitiveType::kEllipse);
+    p.center = apply(m, center);
+    p.normal = mn;
+    p.sweep = sweep;
+    p.arcType = arcType;
+    if (similar) {
+        p.radius = lu;
+        p.startVector = mu / lu;
+    } else {
+        // The parameter shift to the major axis: |cos s * mu + sin s * mv| is largest at s0.
+        const double s0 = 0.5 * std::atan2(2.0 * mu.dotProduct(mv), mu.dotProduct(mu) - mv.dotProduct(mv));
+        const AcGeVector3d major = mu * std::cos(s0) + mv * std::sin(s0);
+        const AcGeVector3d minor = mv * std::cos(s0) - mu * std::sin(s0);
+        p.radius = major.length();
+        p.startVector = unitOr(major, planeXAxis(mn));
+        p.radiusRatio = p.radius > 1e-300 ? std::min(1.0, minor.length() / p.radius) : 0.0;
+        p.startParam = startParam - s0;
+    }
+    keepIfFinite();
+}
+
+// Leaves the primitive just made out when an overflowing transform made its numbers infinite or NaN.
+void AcGiRecordingDraw::keepIfFinite() {
+    if (m_primitives.back().isFinite()) return;
+    m_primitives.pop_back();
+    ++m_nonFinite;
 }
 
 bool AcGiRecordingDraw::recordPolyline(Adesk::UInt32 count, const AcGePoint3d* points, const AcGeVector3d* normal,
@@ -432,6 +505,7 @@ bool AcGiRecordingDraw::recordPolyline(Adesk::UInt32 count, const AcGePoint3d* p
         p.normal = unitOr(linear(m, *normal), *normal);
     }
     p.baseMarker = baseMarker;
+    keepIfFinite();
     return true;
 }
 
@@ -461,11 +535,12 @@ bool AcGiRecordingDraw::recordText(const AcGePoint3d& position, const AcGeVector
         p.height = height * std::max(ld, 0.0);
         p.widthFactor = width;
         p.oblique = oblique;
-        return true;
+    } else {
+        p.height = h;
+        p.oblique = std::atan2(vm.dotProduct(p.direction), h);
+        p.widthFactor = height * width * ld / h;
     }
-    p.height = h;
-    p.oblique = std::atan2(vm.dotProduct(p.direction), h);
-    p.widthFactor = height * width * ld / h;
+    keepIfFinite();
     return true;
 }
 
@@ -474,6 +549,7 @@ bool AcGiRecordingDraw::recordLine(AcGiPrimitiveType type, const AcGePoint3d& p1
     const AcGeMatrix3d m = modelToWorld();
     AcGiPrimitive& p = newPrimitive(type);
     p.points = {apply(m, p1), apply(m, p2)};
+    keepIfFinite();
     return true;
 }
 

@@ -18,7 +18,7 @@ struct CADHOST_API AcGiTraitsState {
     long selectionMarker = 0;
 };
 
-enum class AcGiPrimitiveType { kPolyline, kPolygon, kCircle, kArc, kText, kXline, kRay };
+enum class AcGiPrimitiveType { kPolyline, kPolygon, kCircle, kArc, kText, kXline, kRay, kEllipse };
 
 // One recorded primitive, in world coordinates (model transforms applied).
 struct CADHOST_API AcGiPrimitive {
@@ -34,13 +34,17 @@ struct CADHOST_API AcGiPrimitive {
     AcGeVector3d normal{0, 0, 1};  // circles, arcs, text; polylines when given
     long baseMarker = -1;
 
-    // Circles and arcs: points are center + radius * (cos t * startVector + sin t * (normal x startVector)),
-    // t from 0 to sweep (2 pi for circles).
+    // Circles, arcs and ellipses: points are
+    //   center + radius * (cos u * startVector + radiusRatio * sin u * (normal x startVector)),
+    // u = startParam + t, t from 0 to sweep (2 pi for circles and whole ellipses). Circles and
+    // arcs have radiusRatio 1 and startParam 0; ellipses have startVector along their major axis.
     AcGePoint3d center;
     double radius = 0.0;
     AcGeVector3d startVector{1, 0, 0};  // unit
     double sweep = 0.0;
     int arcType = AcGiArcType::kAcGiArcSimple;
+    double radiusRatio = 1.0;
+    double startParam = 0.0;
 
     // Text: position of the baseline start, unit direction, cap height, width factor, oblique angle.
     AcGePoint3d position;
@@ -58,13 +62,20 @@ struct CADHOST_API AcGiPrimitive {
     int depth = 0;
     bool viewportDependent = false;
 
-    AcGePoint3d pointAt(double t) const;  // circles and arcs
+    bool isCurve() const;        // circle, arc or ellipse
+    bool isClosedCurve() const;  // circle or whole ellipse
+    AcGePoint3d pointAt(double t) const;  // curves
     AcGePoint3d startPoint() const { return pointAt(0.0); }
     AcGePoint3d endPoint() const { return pointAt(sweep); }
     AcGeVector3d upVector() const { return normal.crossProduct(direction); }  // text
     // Vertex path within deviation of the true curve; closed paths repeat their first point.
     // Text answers its nominal box; xlines and rays their two points.
     std::vector<AcGePoint3d> flatten(double deviation) const;
+    // Curves: points whose box is the curve's box (its ends, the centre of a sector and the
+    // points farthest along each axis).
+    std::vector<AcGePoint3d> boundingPoints() const;
+    // Whether every number that places the primitive is finite.
+    bool isFinite() const;
 };
 
 // A world and viewport drawing context that records what drawables draw.
@@ -128,6 +139,8 @@ public:
     int maxDepth() const { return m_maxDepth; }
     // Nested draws refused because the nesting went deeper than any drawing needs.
     int tooDeep() const { return m_tooDeep; }
+    // Primitives left out because their geometry was not finite (overflowing transforms).
+    size_t nonFiniteCount() const { return m_nonFinite; }
 
 private:
     struct Contexts;
@@ -145,13 +158,16 @@ private:
                         long baseMarker, bool polygon);
     bool recordText(const AcGePoint3d& position, const AcGeVector3d& normal, const AcGeVector3d& direction,
                     double height, double width, double oblique, const char* message);
+    bool recordEllipse(const AcGePoint3d& center, const AcGeVector3d& normal, const AcGeVector3d& majorAxis,
+                       double radiusRatio, double startParam, double sweep, int arcType);
     bool recordLine(AcGiPrimitiveType type, const AcGePoint3d& p1, const AcGePoint3d& p2);
     bool pushTransform(const AcGeMatrix3d& xform);
     bool popTransform();
     AcGeMatrix3d modelToWorld() const;
     bool drawNested(AcGiDrawable* drawable);
-    void addCurve(AcGiPrimitiveType type, const AcGePoint3d& center, double radius, const AcGeVector3d& normal,
-                  const AcGeVector3d& start, double sweep, int arcType);
+    void addCurve(AcGiPrimitiveType type, const AcGePoint3d& center, const AcGeVector3d& u, const AcGeVector3d& v,
+                  const AcGeVector3d& normal, double startParam, double sweep, int arcType);
+    void keepIfFinite();
     AcDbDatabase* contextDatabase() const;
     static AcGiTraitsState topByBlock();
 
@@ -176,6 +192,7 @@ private:
     bool m_abort = false;
     size_t m_abortAfter = static_cast<size_t>(-1);
     size_t m_refused = 0;
+    size_t m_nonFinite = 0;
     double m_deviation = 0.0;
     AcGePoint2d m_lowerLeft{0, 0}, m_upperRight{800, 600};
     AcGePoint2d m_viewCenter{0, 0};

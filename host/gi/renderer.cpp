@@ -132,7 +132,8 @@ std::string displayText(const std::string& s) {
     return out;
 }
 
-// A text measuring context: the sans face at size 1.
+// A text measuring context: the sans face, measured unhinted at a size large enough for exact
+// outlines and answered for size 1 (hinting at one pixel would round the cap height to a pixel).
 class Measure {
 public:
     Measure() {
@@ -140,10 +141,16 @@ public:
         m_surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
         m_cr = cairo_create(m_surface);
         cairo_select_font_face(m_cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-        cairo_set_font_size(m_cr, 1.0);
+        cairo_set_font_size(m_cr, kSize);
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+        cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+        cairo_set_font_options(m_cr, options);
+        cairo_font_options_destroy(options);
         cairo_text_extents_t e;
         cairo_text_extents(m_cr, "H", &e);
-        m_cap = (cairo_status(m_cr) == CAIRO_STATUS_SUCCESS && -e.y_bearing > 0.1) ? -e.y_bearing : 0.72;
+        const double cap = -e.y_bearing / kSize;
+        m_cap = (cairo_status(m_cr) == CAIRO_STATUS_SUCCESS && cap > 0.1 && cap < 2.0) ? cap : 0.72;
     }
     ~Measure() {
         cairo_destroy(m_cr);
@@ -155,16 +162,15 @@ public:
     double advance(const std::string& utf8) const {
         cairo_text_extents_t e;
         cairo_text_extents(m_cr, utf8.c_str(), &e);
-        return cairo_status(m_cr) == CAIRO_STATUS_SUCCESS ? e.x_advance : 0.6 * static_cast<double>(utf8.size());
+        return cairo_status(m_cr) == CAIRO_STATUS_SUCCESS ? e.x_advance / kSize : 0.6 * static_cast<double>(utf8.size());
     }
 
 private:
+    static constexpr double kSize = 1000.0;
     cairo_surface_t* m_surface;
     cairo_t* m_cr;
     double m_cap;
 };
-
-bool isPlan(const AcGeVector3d& normal) { return std::fabs(normal.z) >= 1.0 - 1e-9; }
 
 // Corners of a text's box (baseline to cap height, a little below for descenders).
 void textCorners(const AcGiPrimitive& p, double length, AcGePoint3d corners[4]) {
@@ -375,14 +381,9 @@ void AcGiRenderer::fit(Scene& scene, int width, int height) {
         case AcGiPrimitiveType::kRay:
             break;
         case AcGiPrimitiveType::kCircle:
-            if (isPlan(p.normal)) {
-                add(p.center - AcGeVector3d(p.radius, p.radius, 0));
-                add(p.center + AcGeVector3d(p.radius, p.radius, 0));
-                break;
-            }
-            [[fallthrough]];
         case AcGiPrimitiveType::kArc:
-            for (const AcGePoint3d& q : p.flatten(p.radius * 1e-3)) add(q);
+        case AcGiPrimitiveType::kEllipse:
+            for (const AcGePoint3d& q : p.boundingPoints()) add(q);
             break;
         case AcGiPrimitiveType::kText: {
             AcGePoint3d corners[4];
@@ -496,25 +497,28 @@ Acad::ErrorStatus AcGiRenderer::draw(Scene& scene, Target target, const char* fi
             path(p.points, true, fill);
             break;
         case AcGiPrimitiveType::kCircle:
-        case AcGiPrimitiveType::kArc: {
-            const double r = std::fabs(p.radius) * scale;
-            const double x = devX(p.center), y = devY(p.center);
-            const bool closed = p.type == AcGiPrimitiveType::kCircle || p.arcType != AcGiArcType::kAcGiArcSimple;
-            if (isPlan(p.normal) && r < kSafe && std::fabs(x) < kSafe && std::fabs(y) < kSafe) {
-                if (p.type == AcGiPrimitiveType::kCircle) {
-                    cairo_new_sub_path(cr);
-                    cairo_arc(cr, x, y, r, 0, 2 * std::numbers::pi);
-                } else {
-                    // Device angles run the other way round (Y down).
-                    const double a0 = std::atan2(p.startVector.y, p.startVector.x);
-                    cairo_new_sub_path(cr);
-                    if (p.normal.z > 0) cairo_arc_negative(cr, x, y, r, -a0, -a0 - p.sweep);
-                    else cairo_arc(cr, x, y, r, -a0, -a0 + p.sweep);
-                    if (p.arcType == AcGiArcType::kAcGiArcSector) cairo_line_to(cr, x, y);
-                }
+        case AcGiPrimitiveType::kArc:
+        case AcGiPrimitiveType::kEllipse: {
+            // The unit circle through the affine map of the curve's two axes onto the device
+            // (Y down): circles, arcs and ellipses, in any plane, as Cairo's smooth curves.
+            const AcGeVector3d u = p.startVector * p.radius;
+            const AcGeVector3d v = p.normal.crossProduct(p.startVector) * (p.radius * p.radiusRatio);
+            cairo_matrix_t m;
+            cairo_matrix_init(&m, u.x * scale, -u.y * scale, v.x * scale, -v.y * scale, devX(p.center), devY(p.center));
+            const bool closed = p.isClosedCurve() || p.arcType != AcGiArcType::kAcGiArcSimple;
+            const double reach = std::max(std::hypot(m.xx, m.yx), std::hypot(m.xy, m.yy));
+            const double det = m.xx * m.yy - m.xy * m.yx;
+            if (reach < kSafe && std::fabs(m.x0) < kSafe && std::fabs(m.y0) < kSafe && std::fabs(det) > 1e-3) {
+                cairo_save(cr);
+                cairo_transform(cr, &m);
+                cairo_new_sub_path(cr);
+                const double t0 = p.startParam;
+                cairo_arc(cr, 0, 0, 1, t0, t0 + (p.isClosedCurve() ? 2 * std::numbers::pi : p.sweep));
+                if (p.arcType == AcGiArcType::kAcGiArcSector && !p.isClosedCurve()) cairo_line_to(cr, 0, 0);
+                cairo_restore(cr);  // the path stays; the line width is in pixels again
                 if (closed) cairo_close_path(cr);
                 (fill && closed) ? cairo_fill(cr) : cairo_stroke(cr);
-            } else {
+            } else {  // too large for Cairo's coordinates, or seen edge on
                 path(p.flatten(pixelDeviation), false, fill && closed);
             }
             break;

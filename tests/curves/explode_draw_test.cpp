@@ -205,18 +205,35 @@ TEST(CurveDraw, PrimitivesOfTheCurves) {
     ASSERT_EQ(rec.count(AcGiPrimitiveType::kPolygon), 1u);
     EXPECT_EQ(rec.first(AcGiPrimitiveType::kPolygon)->traits.fillType, kAcGiFillAlways);
 
+    // An ellipse is one curve, not chords; its flattening stays within the deviation asked.
     rec.clear();
-    rec.setDeviation(0.001);
     AcDbEllipse el(AcGePoint3d::kOrigin, AcGeVector3d::kZAxis, AcGeVector3d(5, 0, 0), 0.4);
     EXPECT_TRUE(rec.draw(&el));
-    const AcGiPrimitive* path = rec.first(AcGiPrimitiveType::kPolyline);
-    ASSERT_NE(path, nullptr);
-    for (size_t i = 1; i < path->points.size(); ++i) {
-        AcGePoint3d m = path->points[i - 1] + (path->points[i] - path->points[i - 1]) * 0.5;
+    ASSERT_EQ(rec.primitives().size(), 1u);
+    const AcGiPrimitive* e = rec.first(AcGiPrimitiveType::kEllipse);
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(e->isClosedCurve());
+    const std::vector<AcGePoint3d> path = e->flatten(0.001);
+    for (size_t i = 1; i < path.size(); ++i) {
+        AcGePoint3d m = path[i - 1] + (path[i] - path[i - 1]) * 0.5;
         AcGePoint3d c;
         el.getClosestPointTo(m, c);
         ASSERT_LE(c.distanceTo(m), 0.0011);
     }
+    rec.clear();
+    AcDbEllipse part(AcGePoint3d(1, 1, 0), AcGeVector3d::kZAxis, AcGeVector3d(0, 3, 0), 0.5, 0.5, 2.5);
+    EXPECT_TRUE(rec.draw(&part));
+    const AcGiPrimitive* partial = rec.first(AcGiPrimitiveType::kEllipse);
+    ASSERT_NE(partial, nullptr);
+    AcGePoint3d start, end;
+    part.getStartPoint(start);
+    part.getEndPoint(end);
+    expectPoint(partial->startPoint(), start);
+    expectPoint(partial->endPoint(), end);
+    AcDbExtents partExt;
+    part.getGeomExtents(partExt);
+    expectPoint(rec.extents().minPoint(), partExt.minPoint());
+    expectPoint(rec.extents().maxPoint(), partExt.maxPoint());
 
     rec.clear();
     AcDbRay ray;

@@ -163,6 +163,54 @@ TEST(DwgPreview, ReadsForeignFiles) {
     EXPECT_EQ(db.numObjects(), before);
 }
 
+// Images over the size limit are refused from their headers, before anything is decoded or
+// allocated for their pixels; the answer names the size.
+TEST(DwgPreview, RefusesImagesOverTheSizeLimit) {
+    TempDir dir;
+    const std::string path = dir.file("huge.dwg");
+    const auto refused = [&](const std::vector<uint8_t>& file, const std::string& says) {
+        writeBytes(path, file);
+        std::vector<uint8_t> out(3, 1);
+        std::string error;
+        EXPECT_EQ(acdbReadDwgPreview(path.c_str(), out, &error), Acad::eFilerError) << says;
+        EXPECT_TRUE(out.empty());
+        EXPECT_NE(error.find(says), std::string::npos) << error;
+    };
+    // A PNG header claiming 20000 x 20000 pixels, with a valid checksum.
+    std::vector<uint8_t> png = kPng;
+    for (size_t at : {16, 20}) {
+        png[at] = 0;
+        png[at + 1] = 0;
+        png[at + 2] = 20000 >> 8;
+        png[at + 3] = 20000 & 0xFF;
+    }
+    const uint32_t crc = crc32(png.data() + 12, 17);
+    for (int i = 0; i < 4; ++i) png[29 + i] = uint8_t(crc >> (24 - 8 * i));
+    refused(foreignFile("AC1032", 0x200, {{6, png}}), "20000 x 20000 pixels");
+    png[18] = png[19] = 0;  // 0 x 20000: damaged, not large
+    refused(foreignFile("AC1032", 0x200, {{6, png}}), "cannot be decoded");
+
+    // Bitmaps: a side over the limit, too many pixels in all (top-down rows), rows past the bytes.
+    std::vector<uint8_t> wide = smallDib(), many = wide, cut = wide;
+    putLe32(wide, 4, uint32_t(kAcGiMaxImageSide + 1));
+    refused(foreignFile("AC1018", 0x100, {{2, wide}}), std::to_string(kAcGiMaxImageSide + 1) + " x 3 pixels");
+    putLe32(many, 4, 4000);
+    putLe32(many, 8, uint32_t(-4000));
+    refused(foreignFile("AC1018", 0x100, {{2, many}}), "4000 x 4000 pixels");
+    cut.resize(cut.size() - 1);
+    refused(foreignFile("AC1018", 0x100, {{2, cut}}), "damaged");
+
+    // At the limit a side, within the count: read.
+    std::vector<uint32_t> px(size_t(kAcGiMaxImageSide) * 2, 0xFF00FF00u);
+    AcArray<Adesk::UInt8> dib;
+    ASSERT_EQ(acgiPackedDibFromImage(px, kAcGiMaxImageSide, 2, dib, 8), Acad::eOk);
+    const std::vector<uint8_t> bytes(dib.begin(), dib.end());
+    writeBytes(path, foreignFile("AC1018", 0x100, {{2, bytes}}));
+    std::vector<uint8_t> out;
+    ASSERT_EQ(acdbReadDwgPreview(path.c_str(), out), Acad::eOk);
+    EXPECT_TRUE(out == bytes);
+}
+
 TEST(DwgPreview, AnswersWhenThereIsNoneOrItIsDamaged) {
     TempDir dir;
     std::vector<uint8_t> noAddress = foreignFile("AC1018", 0x100, {{2, smallDib()}}), outside = noAddress, noSentinel = noAddress;

@@ -42,6 +42,10 @@ for target in $targets; do
     # The drive mapping and the pattern matcher compiled in, so that the fuzzer sees their branches.
     paths_fuzz) extra="$ROOT/host/win/drives.cpp $ROOT/host/win/filesearch.cpp $ROOT/host/win/fileinfo.cpp" ;;
     rcscript_fuzz | resourceimage_fuzz) extra=$(resource_objects) ;;
+    # The preview reader and the bitmap code compiled in, instrumented, over the library's.
+    dwgpreview_fuzz)
+        extra="$ROOT/host/db/dwgpreview.cpp $ROOT/host/db/dwglayout.cpp $ROOT/host/gi/dib.cpp \
+            $(pkg-config --cflags --libs cairo)" ;;
     esac
     # shellcheck disable=SC2086
     clang++ $FLAGS "$ROOT/tests/fuzz_sources/$target.cpp" $extra -L"$LIB" -lcadhost \

@@ -98,9 +98,8 @@ TEST(RecorderTransforms, NestedDrawableInheritsTransformAndDepth) {
     expectPoint(ext.maxPoint(), 4, 2);
 }
 
-TEST(RecorderTransforms, UnequalScalingFlattensCircleOntoEllipse) {
+TEST(RecorderTransforms, UnequalScalingTurnsCircleIntoEllipse) {
     AcGiRecordingDraw rec;
-    rec.setDeviation(1e-3);
     Scripted d;
     d.world = [](AcGiWorldDraw* w) {
         w->geometry().pushModelTransform(scaling3(2, 1, 1));
@@ -109,12 +108,93 @@ TEST(RecorderTransforms, UnequalScalingFlattensCircleOntoEllipse) {
         return true;
     };
     rec.draw(&d);
-    ASSERT_EQ(rec.count(AcGiPrimitiveType::kCircle), 0u);
-    const AcGiPrimitive* p = rec.first(AcGiPrimitiveType::kPolyline);
-    ASSERT_NE(p, nullptr);
-    ASSERT_GT(p->points.size(), 16u);
-    for (const AcGePoint3d& q : p->points) EXPECT_NEAR(q.x * q.x / 4 + q.y * q.y, 1.0, 1e-9);
-    expectPoint(p->points.front(), p->points.back().x, p->points.back().y);
+    ASSERT_EQ(rec.primitives().size(), 1u);
+    const AcGiPrimitive& p = rec.primitives()[0];
+    ASSERT_EQ(p.type, AcGiPrimitiveType::kEllipse);
+    EXPECT_TRUE(p.isClosedCurve());
+    EXPECT_NEAR(p.radius, 2.0, 1e-12);
+    EXPECT_NEAR(p.radiusRatio, 0.5, 1e-12);
+    expectPoint(p.startPoint(), 2, 0);
+    for (double t = 0; t < 2 * kPi; t += 0.1) {
+        const AcGePoint3d q = p.pointAt(t);
+        EXPECT_NEAR(q.x * q.x / 4 + q.y * q.y, 1.0, 1e-9);
+    }
+    expectPoint(rec.extents().minPoint(), -2, -1);
+    expectPoint(rec.extents().maxPoint(), 2, 1);
+}
+
+// Elliptical arcs under any affine transform come back on their principal axes, every point
+// where the transform puts it; the box is exact.
+TEST(RecorderCurves, EllipticalArcsKeepTheirPointsUnderTransforms) {
+    const AcGePoint3d c(1, 2, 0);
+    const AcGeVector3d major(3, 1, 0), minor = AcGeVector3d::kZAxis.crossProduct(major) * 0.4;
+    const double start = 0.3, sweep = 4.0;
+    const AcGeMatrix3d m = AcGeMatrix3d::rotation(0.7, AcGeVector3d::kZAxis, AcGePoint3d(5, 0, 0)) * scaling3(1.5, -0.5, 1);
+    for (double turn : {1.0, -1.0}) {  // counter-clockwise, and the same arc given clockwise
+        AcGiRecordingDraw rec;
+        AcGiWorldGeometry& g = rec.worldDraw().geometry();
+        g.pushModelTransform(m);
+        if (turn > 0) g.ellipticalArc(c, AcGeVector3d::kZAxis, major, 0.4, start, sweep);
+        else g.ellipticalArc(c, AcGeVector3d::kZAxis, major, 0.4, start + sweep, -sweep);
+        g.popModelTransform();
+        ASSERT_EQ(rec.primitives().size(), 1u);
+        const AcGiPrimitive& p = rec.primitives()[0];
+        ASSERT_EQ(p.type, AcGiPrimitiveType::kEllipse);
+        EXPECT_FALSE(p.isClosedCurve());
+        EXPECT_NEAR(p.sweep, sweep, 1e-12);
+        EXPECT_LE(p.radiusRatio, 1.0);
+        EXPECT_NEAR(p.startVector.dotProduct(p.normal.crossProduct(p.startVector)), 0.0, 1e-12);
+        AcDbExtents box;
+        for (int k = 0; k <= 400; ++k) {
+            const double t = sweep * k / 400;
+            const double s = turn > 0 ? start + t : start + sweep - t;
+            const AcGePoint3d want = m * (c + major * std::cos(s) + minor * std::sin(s));
+            const AcGePoint3d got = p.pointAt(t);
+            EXPECT_NEAR(got.distanceTo(want), 0.0, 1e-9) << "t " << t;
+            box.addPoint(want);
+        }
+        const AcDbExtents ext = rec.extents();
+        EXPECT_NEAR(ext.minPoint().x, box.minPoint().x, 1e-3);
+        EXPECT_NEAR(ext.minPoint().y, box.minPoint().y, 1e-3);
+        EXPECT_NEAR(ext.maxPoint().x, box.maxPoint().x, 1e-3);
+        EXPECT_NEAR(ext.maxPoint().y, box.maxPoint().y, 1e-3);
+        EXPECT_LE(ext.minPoint().x, box.minPoint().x + 1e-12);
+        EXPECT_GE(ext.maxPoint().y, box.maxPoint().y - 1e-12);
+    }
+}
+
+// Transforms that overflow leave out what they would place at infinity or NaN, whatever the
+// primitive, and the flattening of what is left stays finite.
+TEST(RecorderTransforms, NonFiniteGeometryIsLeftOut) {
+    AcGiRecordingDraw rec;
+    Scripted d;
+    d.world = [](AcGiWorldDraw* w) {
+        AcGiWorldGeometry& g = w->geometry();
+        segment(g, AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));  // kept
+        g.pushModelTransform(scaling3(1e300, 1e300, 1e300));
+        g.pushModelTransform(scaling3(1e300, 1e300, 1e300));
+        g.circle(AcGePoint3d(1, 1, 0), 1.0, AcGeVector3d::kZAxis);
+        g.circularArc(AcGePoint3d(1, 1, 0), 1.0, AcGeVector3d::kZAxis, AcGeVector3d::kXAxis, 1.0);
+        g.ellipticalArc(AcGePoint3d(1, 1, 0), AcGeVector3d::kZAxis, AcGeVector3d(2, 0, 0), 0.5, 0.0, 2 * kPi);
+        segment(g, AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+        g.text(AcGePoint3d(1, 1, 0), AcGeVector3d::kZAxis, AcGeVector3d::kXAxis, 1.0, 1.0, 0.0, "H");
+        g.xline(AcGePoint3d(0, 0, 0), AcGePoint3d(1, 1, 0));
+        g.popModelTransform();
+        g.popModelTransform();
+        return true;
+    };
+    rec.draw(&d);
+    ASSERT_EQ(rec.primitives().size(), 1u);
+    EXPECT_EQ(rec.nonFiniteCount(), 6u);
+    for (const AcGiPrimitive& p : rec.primitives()) EXPECT_TRUE(p.isFinite());
+    EXPECT_TRUE(rec.extents().maxPoint().isEqualTo(AcGePoint3d(1, 1, 0)));
+
+    // A curve flattened with a deviation that is not a number still gets a bounded step count.
+    rec.clear();
+    rec.worldDraw().geometry().circle(AcGePoint3d::kOrigin, 1.0, AcGeVector3d::kZAxis);
+    const auto pts = rec.primitives().at(0).flatten(std::nan(""));
+    EXPECT_GE(pts.size(), 9u);
+    EXPECT_LE(pts.size(), 4100u);
 }
 
 TEST(RecorderTransforms, MirroredArcKeepsItsPath) {

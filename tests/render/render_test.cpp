@@ -5,7 +5,9 @@
 #include <sstream>
 #include "db/blockref.h"
 #include "db/circle.h"
+#include "db/ellipse.h"
 #include "db/line.h"
+#include "db/mtext.h"
 #include "db/text.h"
 #include "gi/dib.h"
 #include "gi/palette.h"
@@ -229,6 +231,97 @@ TEST(RenderText, TextIsDrawnAndBadBytesDoNotSpoilTheImage) {
     EXPECT_GT(blueInBox, 100);
     EXPECT_EQ(blueOutside, 0);
     EXPECT_TRUE(isRed(rgbAt(px, 200, 100, 90)));  // y = 5, drawn after the text
+}
+
+// The height of text is the height of its capitals: an "H" of height 20 is 40 pixels tall at
+// 2 pixels a unit, as TEXT and as MTEXT.
+TEST(RenderText, CapitalsAreAsTallAsTheTextHeight) {
+    const auto inkRows = [](AcDbEntity* text) {
+        AcDbDatabase db;
+        append(db, text);
+        AcGiRenderer renderer(fixedView());
+        std::vector<uint32_t> px;
+        EXPECT_EQ(renderer.renderToImage(&db, AcDbObjectId::kNull, 200, 100, px), Acad::eOk) << renderer.lastError();
+        int top = 100, bottom = -1;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 200; ++x)
+                if (rgbAt(px, 200, x, y).r < 128) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+        return bottom - top + 1;
+    };
+    EXPECT_NEAR(inkRows(new AcDbText(AcGePoint3d(20, 5, 0), "H", AcDbObjectId::kNull, 20, 0)), 40, 1.5);
+    auto* m = new AcDbMText;
+    m->setLocation(AcGePoint3d(20, 45, 0));
+    m->setTextHeight(20);
+    m->setContents("H");
+    EXPECT_NEAR(inkRows(m), 40, 1.5);
+}
+
+// An elliptical arc is drawn as a smooth curve, wherever the view is fitted: ink lies on the true
+// curve all along, also half way between where chords would have their corners; the view fits
+// its extents.
+TEST(RenderCurves, EllipticalArcsAreSmoothAndFitted) {
+    AcDbDatabase db;
+    auto* el = new AcDbEllipse(AcGePoint3d(3, 4, 0), AcGeVector3d::kZAxis, AcGeVector3d(8, 6, 0), 0.5);
+    el->setStartParam(0.3);
+    el->setEndParam(4.0);
+    el->setLineWeight(AcDb::kLnWt000);
+    AcDbExtents ext;
+    el->getGeomExtents(ext);
+    const AcDbObjectId id = append(db, el);
+    AcGiRenderOptions o;
+    o.width = o.height = 800;
+    o.margin = 0.1;
+    AcGiRenderer renderer(o);
+    std::vector<uint32_t> px;
+    ASSERT_EQ(renderer.renderToImage(&db, AcDbObjectId::kNull, 800, 800, px), Acad::eOk) << renderer.lastError();
+    EXPECT_EQ(db.numOpenObjects(), 0);
+    EXPECT_NEAR(renderer.viewCenter().x, (ext.minPoint().x + ext.maxPoint().x) / 2, 1e-9);
+    EXPECT_NEAR(renderer.viewCenter().y, (ext.minPoint().y + ext.maxPoint().y) / 2, 1e-9);
+    const double w = ext.maxPoint().x - ext.minPoint().x, h = ext.maxPoint().y - ext.minPoint().y;
+    EXPECT_NEAR(renderer.viewHeight(), std::max(w, h) / 0.8, 1e-9);
+
+    // Ink within a pixel of each point of the curve.
+    const double scale = 800 / renderer.viewHeight();
+    AcDbEllipse* open = nullptr;
+    ASSERT_EQ(acdbOpenObject(open, id, AcDb::kForRead), Acad::eOk);
+    int missed = 0;
+    for (int k = 0; k <= 300; ++k) {
+        AcGePoint3d q;
+        open->getPointAtParam(0.3 + 3.7 * k / 300, q);
+        const int x = int(std::floor(400 + (q.x - renderer.viewCenter().x) * scale));
+        const int y = int(std::floor(400 - (q.y - renderer.viewCenter().y) * scale));
+        int darkest = 255;
+        for (int dy = -1; dy <= 1; ++dy)
+            for (int dx = -1; dx <= 1; ++dx)
+                darkest = std::min(darkest, rgbAt(px, 800, std::clamp(x + dx, 0, 799), std::clamp(y + dy, 0, 799)).r);
+        if (darkest > 128) ++missed;
+    }
+    open->close();
+    EXPECT_EQ(missed, 0);
+}
+
+// Geometry placed beyond the largest numbers (a circle in a block inserted at scale 1e300 in a
+// block inserted at 1e300) is left out of the picture; the rest is drawn.
+TEST(RenderCurves, OverflowingInsertsAreLeftOut) {
+    AcDbDatabase db;
+    const AcDbObjectId inner = addBlock(db, "INNER"), outer = addBlock(db, "OUTER");
+    append(db, new AcDbCircle(AcGePoint3d(1, 1, 0), AcGeVector3d::kZAxis, 1.0), inner);
+    auto* nested = new AcDbBlockReference(AcGePoint3d::kOrigin, inner);
+    nested->setScaleFactors(AcGeScale3d(1e300));
+    append(db, nested, outer);
+    auto* top = new AcDbBlockReference(AcGePoint3d::kOrigin, outer);
+    top->setScaleFactors(AcGeScale3d(1e300));
+    append(db, top);
+    append(db, new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(10, 10, 0)));
+    const std::string path = tempPath("overflow.png");
+    AcGiRenderer renderer;
+    ASSERT_EQ(renderer.renderToPng(&db, path.c_str()), Acad::eOk) << renderer.lastError();
+    EXPECT_EQ(renderer.drawnCount(), 1u);
+    EXPECT_NEAR(renderer.viewCenter().x, 5.0, 1e-9);
+    EXPECT_EQ(db.numOpenObjects(), 0);
 }
 
 TEST(RenderSvg, WellFormedWithPaths) {
