@@ -8,6 +8,7 @@
 #include "db/dwglayout.h"
 #include "db/dwgmemfiler.h"
 #include "db/dxffile.h"
+#include "db/filereplace.h"
 #include "db/proxyentity.h"
 #include "db/proxyobject.h"
 #include "gi/dib.h"
@@ -226,7 +227,7 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
         return es;
     }
     std::string error;
-    es = cadhost::dxf::writeFileAtomically(fileName,
+    es = cadhost::db::replaceFile(fileName,
                                            std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), error);
     if (es != Acad::eOk) {
         m_lastError = error;

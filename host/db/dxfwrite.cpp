@@ -16,6 +16,7 @@
 #include <unordered_map>
 #include "db/dxffile.h"
 #include "db/dxffiler.h"
+#include "db/filereplace.h"
 #include "db/dxfsubents.h"
 #include "db/entitysupport.h"
 #include "db/hostinternal.h"
@@ -660,7 +661,7 @@ Acad::ErrorStatus AcDbDatabase::dxfOut(const char* fileName, int precision) {
         return es;
     }
     std::string error;
-    es = writeFileAtomically(fileName, {writer.header(), writer.body()}, error);
+    es = cadhost::db::replaceFile(fileName, {writer.header(), writer.body()}, error);
     if (es != Acad::eOk) {
         m_lastError = error;
         return es;

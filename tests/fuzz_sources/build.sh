@@ -31,6 +31,7 @@ for target in $targets; do
     extra=""
     case "$target" in
     interpreter_fuzz | entity_readers_fuzz) extra=$(module_objects) ;;
+    savefiles_fuzz) extra="$ROOT/host/db/filereplace.cpp" ;;
     esac
     # shellcheck disable=SC2086
     clang++ $FLAGS "$ROOT/tests/fuzz_sources/$target.cpp" $extra -L"$LIB" -lcadhost \
