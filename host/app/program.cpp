@@ -4,6 +4,7 @@
 #include <memory>
 #include "ed/commandline.h"
 #include "ed/docman.h"
+#include "ed/drawingfiles.h"
 #include "ed/modules.h"
 #include "rx/print.h"
 
@@ -76,6 +77,16 @@ public:
 }  // namespace
 
 int cadhostRun(const CadhostOptions& options, AcEdInputSource* input) {
+    std::vector<std::string> names = options.modules;
+    names.push_back(options.drawing);
+    names.push_back(options.script);
+    for (const std::string& name : names) {
+        std::string why;
+        if (!acedHostCheckFileName(name, why)) {
+            std::fprintf(stderr, "cadhost: %s\n", why.c_str());
+            return 1;
+        }
+    }
     std::FILE* script = nullptr;
     std::unique_ptr<AcEdInputSource> owned;
     if (!input) {

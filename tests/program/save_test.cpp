@@ -120,6 +120,27 @@ TEST_F(Saving, SymbolicLinkIsFollowedAndStaysALink) {
     EXPECT_EQ(contents(real), saved);
 }
 
+TEST_F(Saving, FileNameWithANulIsRefusedEverywhere) {
+    const std::string cut = (folder / "a" / "plan").string();
+    const std::string name = cut + std::string(1, '\0') + ".dxf";
+    for (const std::string& command :
+         {"SAVEAS " + name, "OPEN " + name, "WBLOCK " + name, "EXPORT " + name, "ARX Load " + name}) {
+        SCOPED_TRACE(command.substr(0, command.find(' ')));
+        EXPECT_EQ(run(command + "\n"), 1);
+        EXPECT_TRUE(printed("A file name cannot contain a NUL character.")) << out;
+    }
+    EXPECT_EQ(others(folder / "a", {}), std::vector<std::string>{}) << "nothing was written under the cut name";
+    EXPECT_EQ(acDocManager->documentCount(), 1);
+
+    CadhostOptions options;
+    options.drawing = name;
+    AcEdLineSource none;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(cadhostRun(options, &none), 1);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("A file name cannot contain a NUL character."),
+              std::string::npos);
+}
+
 TEST_F(Saving, StaleTemporaryFilesOfKilledSavesAreRemoved) {
     const std::string ended = std::to_string(endedProcess());
     const std::string running = std::to_string(::getppid());

@@ -1,6 +1,7 @@
 // Drawing files and the session: OPEN, NEW, SAVE, SAVEAS, CLOSE, QUIT.
 #include <filesystem>
 #include <string>
+#include "app/commands/commandprompts.h"
 #include "app/commands/hostcommands.h"
 #include "ed/commandline.h"
 #include "ed/docman.h"
@@ -8,16 +9,6 @@
 #include "rx/print.h"
 
 namespace {
-bool askFileName(const char* prompt, std::string& name, int& rc) {
-    char buffer[4096];
-    rc = acedGetString(1, prompt, buffer, sizeof buffer);
-    if (rc != RTNORM) return false;
-    name = buffer;
-    while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
-    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
-    return true;
-}
-
 // Changes are only thrown away when a person agrees; scripts say what they mean.
 bool mayDiscard(AcApDocument* doc) {
     if (!doc->isModified() || !AcEdCommandLine::instance().interactive()) return true;
@@ -38,8 +29,7 @@ int saveTo(AcApDocument* doc, const std::string& name) {
 int saveAs(AcApDocument* doc) {
     std::string prompt = std::string("\nSave drawing as <") + doc->fileName() + ">: ";
     std::string name;
-    int rc;
-    if (!askFileName(prompt.c_str(), name, rc)) return rc;
+    if (int rc = hostcmd::askFileName(prompt.c_str(), name); rc != RTNORM) return rc;
     if (name.empty()) name = doc->fileName();
     std::error_code ec;
     const bool other = !doc->isNamed() || !std::filesystem::equivalent(name, doc->fileName(), ec);
@@ -52,8 +42,7 @@ int saveAs(AcApDocument* doc) {
 
 int openCommand() {
     std::string name;
-    int rc;
-    if (!askFileName("\nEnter name of drawing to open: ", name, rc)) return rc;
+    if (int rc = hostcmd::askFileName("\nEnter name of drawing to open: ", name); rc != RTNORM) return rc;
     if (name.empty()) return RTCAN;
     std::string error;
     AcApDocument* doc = acDocManager->openDocument(name.c_str(), &error);
