@@ -1,5 +1,5 @@
-// Sessions with the object enabler: a module whose objects are in a drawing is not unloaded
-// under them.
+// Sessions with the object enabler: the drawing of the command line opens after the modules,
+// and a module whose objects are in a drawing is not unloaded under them.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -46,6 +46,16 @@ protected:
     fs::path folder;
     std::string out;
 };
+
+TEST_F(EnablerSession, DrawingOfTheCommandLineOpensAfterTheModules) {
+    for (const Build& b : kBuilds) {
+        SCOPED_TRACE(b.name);
+        EXPECT_EQ(program("'" + kDoors + "' --load '" + b.path + "'", "LIST ALL\n\n"), 0) << out;
+        EXPECT_TRUE(printed("2 found")) << out;
+        EXPECT_TRUE(printed("ZEFTBlockReference")) << out;
+        EXPECT_FALSE(printed("Proxy entity")) << "the intelligent blocks are the module's objects\n" << out;
+    }
+}
 
 TEST_F(EnablerSession, UnloadIsRefusedWhileADrawingHoldsItsObjects) {
     for (const Build& b : kBuilds) {
