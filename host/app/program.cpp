@@ -4,6 +4,7 @@
 #include <memory>
 #include "ed/commandline.h"
 #include "ed/docman.h"
+#include "ed/drawingfiles.h"
 #include "ed/modules.h"
 #include "rx/print.h"
 
@@ -43,7 +44,7 @@ std::string cadhostUsage() {
     return "usage: cadhost [drawing] [--script FILE] [--load MODULE]...\n"
            "  drawing         a .dxf or .dwg drawing to open (else a new drawing)\n"
            "  --script FILE   run the commands of FILE, then end; the first failure ends it\n"
-           "  --load MODULE   load a module (.arx/.dbx) before the commands run\n"
+           "  --load MODULE   load a module (.arx/.dbx) before the drawing opens\n"
            "Without a script the commands come from standard input; QUIT ends the session.\n";
 }
 
@@ -76,6 +77,16 @@ public:
 }  // namespace
 
 int cadhostRun(const CadhostOptions& options, AcEdInputSource* input) {
+    std::vector<std::string> names = options.modules;
+    names.push_back(options.drawing);
+    names.push_back(options.script);
+    for (const std::string& name : names) {
+        std::string why;
+        if (!acedHostCheckFileName(name, why)) {
+            std::fprintf(stderr, "cadhost: %s\n", why.c_str());
+            return 1;
+        }
+    }
     std::FILE* script = nullptr;
     std::unique_ptr<AcEdInputSource> owned;
     if (!input) {
@@ -97,21 +108,22 @@ int cadhostRun(const CadhostOptions& options, AcEdInputSource* input) {
         Session session(input);
         AcEdCommandLine& line = AcEdCommandLine::instance();
         bool ready = true;
-        if (!options.drawing.empty()) {
-            std::string error;
-            if (!acDocManager->openDocument(options.drawing.c_str(), &error)) {
-                acutPrintf("\n%s", error.c_str());
-                ready = false;
-            }
-        } else {
-            acDocManager->newDocument();
-        }
+        // The modules come first, so that the drawing's objects of their classes are theirs.
         for (size_t i = 0; ready && i < options.modules.size(); ++i) {
             std::string error;
             if (!acedHostLoadModule(options.modules[i].c_str(), &error)) {
                 acutPrintf("\n%s", error.c_str());
                 ready = false;
             }
+        }
+        if (ready && !options.drawing.empty()) {
+            std::string error;
+            if (!acDocManager->openDocument(options.drawing.c_str(), &error)) {
+                acutPrintf("\n%s", error.c_str());
+                ready = false;
+            }
+        } else if (ready) {
+            acDocManager->newDocument();
         }
         if (!ready) {
             status = 1;

@@ -4,6 +4,7 @@
 #include <unordered_set>
 #include "db/hostinternal.h"
 #include "db/undolog.h"
+#include "rx/dynlinker.h"
 
 ACRX_HOST_DEFINE_MEMBERS(AcDbDatabase, AcRxObject, "", ACRX_NO_CONS)
 ACRX_HOST_DEFINE_MEMBERS(AcDbDatabaseReactor, AcRxObject, "", ACRX_NO_CONS)
@@ -24,6 +25,23 @@ Acad::ErrorStatus openTable(AcDbObjectId id, Table*& table, AcDb::OpenMode mode)
 }  // namespace
 
 bool cadhost::db::isLiveDatabase(const AcDbDatabase* db) { return db && liveDatabases().count(db) != 0; }
+
+namespace {
+// The objects of a class in every drawing in memory: a module is not unloaded under them.
+int countObjectsOf(const AcRxClass* cls) {
+    int n = 0;
+    for (const AcDbDatabase* db : liveDatabases()) n += db->internalCountObjectsOf(cls);
+    return n;
+}
+[[maybe_unused]] const bool g_counterAdded = (acrxHostAddInstanceCounter(&countObjectsOf), true);
+}  // namespace
+
+int AcDbDatabase::internalCountObjectsOf(const AcRxClass* cls) const {
+    int n = 0;
+    for (const AcDbStub& stub : m_stubs)
+        if (stub.object && stub.object->isKindOf(cls)) ++n;
+    return n;
+}
 
 // A database made for a document becomes the working one when there is none yet.
 AcDbDatabase::AcDbDatabase(bool buildDefaultDrawing, bool noDocument) {

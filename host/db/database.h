@@ -186,6 +186,8 @@ public:
     bool internalHandleInUse(AcDbHandle handle) const { return m_byHandle.count(handle.value()) != 0; }
     void internalSetHandseed(AcDbHandle handle) { m_handseed = handle; }
     std::map<std::string, AcDbHeaderValue>& internalHeader() { return m_header; }
+    // Objects of the class or of classes derived from it, erased and undone ones too.
+    int internalCountObjectsOf(const AcRxClass* cls) const;
 
 private:
     std::deque<AcDbStub> m_stubs;

@@ -8,6 +8,7 @@
 #include "db/dwglayout.h"
 #include "db/dwgmemfiler.h"
 #include "db/dxffile.h"
+#include "db/filereplace.h"
 #include "db/proxyentity.h"
 #include "db/proxyobject.h"
 #include "gi/dib.h"
@@ -226,7 +227,7 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
     }
     std::string error, path;
     if (!cadhostLinuxPath(fileName, path, &m_lastError)) return Acad::eFileAccessErr;
-    es = cadhost::dxf::writeFileAtomically(path.c_str(),
+    es = cadhost::db::replaceFile(path.c_str(),
                                            std::string_view(reinterpret_cast<const char*>(file.data()), file.size()), error);
     if (es != Acad::eOk) {
         m_lastError = error;

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <string_view>
@@ -137,45 +136,6 @@ Acad::ErrorStatus readWholeFile(const char* path, std::string& data, std::string
     if (done != data.size()) {
         error = std::string(path) + ": read failed";
         return Acad::eFileAccessErr;
-    }
-    return Acad::eOk;
-}
-
-// The text goes to a new file beside the target, which replaces the target only when all
-// of it is on disk.
-Acad::ErrorStatus writeFileAtomically(const char* path, std::initializer_list<std::string_view> parts, std::string& error) {
-    static std::atomic<unsigned> counter{0};
-    std::string tmp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        tmp = std::string(path) + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter++);
-        fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) break;
-    }
-    if (fd < 0) {
-        error = std::string(path) + ": cannot create a file there: " + std::strerror(errno);
-        return Acad::eFileAccessErr;
-    }
-    struct stat st {};
-    if (::stat(path, &st) == 0 && S_ISREG(st.st_mode)) ::fchmod(fd, st.st_mode & 07777);
-    bool ok = true;
-    for (std::string_view data : parts) {
-        size_t done = 0;
-        while (ok && done < data.size()) {
-            ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) ok = false;
-            else done += static_cast<size_t>(n);
-        }
-    }
-    int e = ok ? 0 : errno;
-    if (ok && ::fsync(fd) != 0) ok = false, e = errno;
-    if (::close(fd) != 0 && ok) ok = false, e = errno;
-    if (ok && ::rename(tmp.c_str(), path) != 0) ok = false, e = errno;
-    if (!ok) {
-        ::unlink(tmp.c_str());
-        error = std::string(path) + ": write failed: " + std::strerror(e ? e : EIO);
-        return Acad::eFileSystemErr;
     }
     return Acad::eOk;
 }

@@ -30,11 +30,7 @@ bool isCommonEntityCode(int code);
 // The DXF name an object is written under (its class's, or the first ancestor's that has one).
 std::string dxfNameOf(const AcDbObject* object);
 
-// Whole-file I/O: the file's bytes, and a replace-on-success write.
+// The whole file's bytes (writes go through db/filereplace.h).
 Acad::ErrorStatus readWholeFile(const char* path, std::string& data, std::string& error);
-Acad::ErrorStatus writeFileAtomically(const char* path, std::initializer_list<std::string_view> parts, std::string& error);
-inline Acad::ErrorStatus writeFileAtomically(const char* path, std::string_view data, std::string& error) {
-    return writeFileAtomically(path, {data}, error);
-}
 
 }  // namespace cadhost::dxf

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include "db/dxffile.h"
 #include "db/dxffiler.h"
+#include "db/filereplace.h"
 #include "db/dxfsubents.h"
 #include "db/entitysupport.h"
 #include "db/hostinternal.h"
@@ -770,7 +771,7 @@ Acad::ErrorStatus AcDbDatabase::dxfOut(const char* fileName, int precision) {
     }
     std::string error, path;
     if (!cadhostLinuxPath(fileName, path, &m_lastError)) return Acad::eFileAccessErr;
-    es = writeFileAtomically(path.c_str(), {writer.header(), writer.body()}, error);
+    es = cadhost::db::replaceFile(path.c_str(), {writer.header(), writer.body()}, error);
     if (es != Acad::eOk) {
         m_lastError = error;
         return es;

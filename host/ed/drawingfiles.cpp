@@ -12,6 +12,12 @@ std::string detail(const AcDbDatabase& db, Acad::ErrorStatus es) {
 }
 }  // namespace
 
+bool acedHostCheckFileName(const std::string& name, std::string& why) {
+    if (name.find('\0') == std::string::npos) return true;
+    why = "A file name cannot contain a NUL character.";
+    return false;
+}
+
 bool acedHostIsBinaryDrawing(const char* fileName) {
     std::string path;
     if (!fileName || !cadhostLinuxPath(fileName, path)) return false;

@@ -4,6 +4,9 @@
 #include <string>
 #include "db/database.h"
 
+// A file name as the file system takes it: false, with the reason, for a name holding a NUL
+// character (the name would end there and another file be meant).
+CADHOST_API bool acedHostCheckFileName(const std::string& name, std::string& why);
 // The file starts like a binary drawing ("AC1" and a version), else it is taken as DXF.
 CADHOST_API bool acedHostIsBinaryDrawing(const char* fileName);
 // Whether binary drawings can be read and written (they can: AcDbDatabase::readDwgFile, saveAs).

@@ -172,8 +172,9 @@ bool acedHostUnloadModule(const char* name, std::string* error) {
         if (error) *error = std::string(name ? name : "") + " is not loaded.";
         return false;
     }
-    if (acrxDynamicLinker->isApplicationLocked(r->name.c_str())) {
-        if (error) *error = r->name + " is locked and cannot be unloaded.";
+    // Refused before any document hears of it: locked, or objects of its classes are alive.
+    if (std::string why = acrxDynamicLinker->unloadRefusal(r->name.c_str()); !why.empty()) {
+        if (error) *error = why;
         return false;
     }
     sendToEveryDocument(r, AcRx::kUnloadDwgMsg);
@@ -194,11 +195,22 @@ bool acedHostUnloadModule(const char* name, std::string* error) {
 
 void acedHostUnloadAllModules() {
     syncRecords();
-    while (!records().empty()) {
-        Record* r = records().back().get();
+    // Modules that stay: locked ones (they hear that the session is over) and ones whose classes
+    // still have objects somewhere (they stay as they are, for those objects).
+    std::vector<std::string> staying;
+    auto stays = [&](const Record* r) {
+        return std::any_of(staying.begin(), staying.end(),
+                           [r](const std::string& n) { return strcasecmp(n.c_str(), r->name.c_str()) == 0; });
+    };
+    for (;;) {
+        syncRecords();
+        Record* r = nullptr;
+        for (auto it = records().rbegin(); it != records().rend() && !r; ++it)
+            if (!stays(it->get())) r = it->get();
+        if (!r) break;
         std::string name = r->name;
+        staying.push_back(name);
         if (acrxDynamicLinker->isApplicationLocked(name.c_str())) {
-            // Stays mapped until the process ends, but hears that the session is over.
             sendToEveryDocument(r, AcRx::kUnloadDwgMsg);
             send(r, AcRx::kUnloadAppMsg, nullptr);
             dropRegistrations(r);
@@ -206,10 +218,8 @@ void acedHostUnloadAllModules() {
             continue;
         }
         std::string error;
-        if (!acedHostUnloadModule(name.c_str(), &error)) {
-            dropRegistrations(r);
-            forget(r);
-        }
+        if (acedHostUnloadModule(name.c_str(), &error)) staying.pop_back();
+        else acutPrintf("\n%s", error.c_str());
     }
 }
 

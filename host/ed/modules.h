@@ -26,8 +26,11 @@ CADHOST_API resbuf* acedArxLoaded();
 CADHOST_API void acedHostInstallModuleDispatcher();
 // Loads a module; false with the reason. An already loaded module answers true.
 CADHOST_API bool acedHostLoadModule(const char* name, std::string* error = nullptr);
+// Refused, with the reason, for a locked module and for one whose classes have objects in a
+// drawing in memory.
 CADHOST_API bool acedHostUnloadModule(const char* name, std::string* error = nullptr);
-// Unloads every module, last loaded first (locked ones still get the unload message).
+// Unloads every module, last loaded first. Locked ones stay mapped but get the unload message;
+// ones whose classes still have objects stay loaded, with the reason on the command line.
 CADHOST_API void acedHostUnloadAllModules();
 CADHOST_API std::vector<std::string> acedHostLoadedModules();
 // Called by the document manager.

@@ -2,11 +2,13 @@
 #include <dlfcn.h>
 #include <link.h>
 #include <cstring>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <strings.h>
 #include "win/resources.h"
+#include "rx/dictionary.h"
 
 namespace fs = std::filesystem;
 
@@ -61,6 +63,11 @@ std::vector<std::string> neededEnablers(void* handle) {
     return paths;
 }
 
+std::vector<AcRxInstanceCounter>& instanceCounters() {
+    static std::vector<AcRxInstanceCounter> counters;
+    return counters;
+}
+
 std::string hostFolder() {
     Dl_info info{};
     if (dladdr(reinterpret_cast<void*>(&acrxGetDynamicLinker), &info) && info.dli_fname)
@@ -68,6 +75,11 @@ std::string hostFolder() {
     return ".";
 }
 }  // namespace
+
+void acrxHostAddInstanceCounter(AcRxInstanceCounter counter) {
+    if (counter && std::find(instanceCounters().begin(), instanceCounters().end(), counter) == instanceCounters().end())
+        instanceCounters().push_back(counter);
+}
 
 AcRxDynamicLinker* acrxGetDynamicLinker() {
     static AcRxDynamicLinker linker;
@@ -168,11 +180,45 @@ bool AcRxDynamicLinker::loadModule(const char* fileName, bool printIt, bool) {
     return true;
 }
 
+std::vector<AcRxClass*> AcRxDynamicLinker::classesOf(const char* fileName) const {
+    std::vector<AcRxClass*> classes;
+    Module* m = find(fileName);
+    struct link_map* own = nullptr;
+    if (!m || dlinfo(m->handle, RTLD_DI_LINKMAP, &own) != 0 || !own) return classes;
+    for (AcRxDictionaryIterator it(acrxClassDictionary()); !it.done(); it.next()) {
+        auto* cls = static_cast<AcRxClass*>(it.object());
+        const void* address = cls ? cls->definingAddress() : nullptr;
+        Dl_info info{};
+        struct link_map* map = nullptr;
+        if (address && dladdr1(address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) && map == own)
+            classes.push_back(cls);
+    }
+    return classes;
+}
+
+std::string AcRxDynamicLinker::unloadRefusal(const char* fileName) const {
+    Module* m = find(fileName);
+    if (!m) return {};
+    if (m->locked) return m->name + " is locked and cannot be unloaded.";
+    int objects = 0;
+    std::string names;
+    for (AcRxClass* cls : classesOf(fileName)) {
+        int n = 0;
+        for (AcRxInstanceCounter count : instanceCounters()) n += count(cls);
+        if (n == 0) continue;
+        objects += n;
+        names += (names.empty() ? "" : ", ") + std::string(cls->name());
+    }
+    if (objects == 0) return {};
+    return m->name + " cannot be unloaded: " + std::to_string(objects) + " object(s) of its classes (" + names +
+           ") are in drawings in memory. Close those drawings first.";
+}
+
 bool AcRxDynamicLinker::unloadModule(const char* fileName, bool printIt) {
     Module* m = find(fileName);
     if (!m) return false;
-    if (m->locked) {
-        if (printIt) std::printf("\n%s is locked and cannot be unloaded.", fileName);
+    if (std::string why = unloadRefusal(fileName); !why.empty()) {
+        if (printIt) std::printf("\n%s", why.c_str());
         return false;
     }
     m->entry(AcRx::kUnloadAppMsg, m);

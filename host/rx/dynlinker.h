@@ -33,13 +33,25 @@ enum AppRetCode { kRetOK = 0, kRetError = 3 };
 typedef AcRx::AppRetCode (*AcRxEntryPointFunc)(AcRx::AppMsgCode message, void* packet);
 typedef int (*DllMainFunc)(void* instance, unsigned long reason, void* reserved);
 
+class AcRxClass;
+
+// Counts the live objects of a class and of the classes derived from it. The layers that keep
+// objects (the database: the objects of every drawing in memory) add one each.
+typedef int (*AcRxInstanceCounter)(const AcRxClass* cls);
+CADHOST_API void acrxHostAddInstanceCounter(AcRxInstanceCounter counter);
+
 // Loads modules by name and delivers the host's messages to their entry points.
 class CADHOST_API AcRxDynamicLinker {
 public:
     // Loads a module (name or path; ".arx"/".dbx" may be omitted) and sends it the init message.
     bool loadModule(const char* fileName, bool printIt, bool asCmd = false);
-    // Sends the unload message and unmaps the module; refused while it is locked.
+    // Sends the unload message and unmaps the module; refused (see unloadRefusal) while it is
+    // locked or objects of its classes are alive.
     bool unloadModule(const char* fileName, bool printIt);
+    // Why the module cannot be unloaded now; empty when it can (or is not loaded).
+    std::string unloadRefusal(const char* fileName) const;
+    // The runtime classes whose code or data lies in the module.
+    std::vector<AcRxClass*> classesOf(const char* fileName) const;
     bool unlockApplication(void* appId);
     bool lockApplication(void* appId);
     bool isApplicationLocked(const char* fileName) const;

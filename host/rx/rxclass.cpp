@@ -52,6 +52,11 @@ AcRxClass::~AcRxClass() {
     if (m_slot && *m_slot == this) *m_slot = nullptr;
 }
 
+const void* AcRxClass::definingAddress() const {
+    if (m_slot) return m_slot;
+    return m_constructor ? reinterpret_cast<const void*>(m_constructor) : nullptr;
+}
+
 AcRxClass* AcRxClass::myParent() const {
     if (!m_parent && !m_parentName.empty() && m_parentName != m_name) m_parent = acrxFindClass(m_parentName.c_str());
     return m_parent;

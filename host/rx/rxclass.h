@@ -29,6 +29,9 @@ public:
     AppNameChangeFuncPtr appNameCallback() const { return m_callback; }
     // Where the owning class keeps its descriptor; cleared when the class is deleted.
     void setDescriptorSlot(AcRxClass** slot) { m_slot = slot; }
+    // An address in the code or data of the module that defines the class (its descriptor
+    // slot, else its constructor), null when the class has neither.
+    const void* definingAddress() const;
 
 private:
     friend void acrxBuildClassHierarchy();

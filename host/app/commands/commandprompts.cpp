@@ -6,6 +6,7 @@
 #include "db/units.h"
 #include "ed/commandline.h"
 #include "ed/docman.h"
+#include "ed/drawingfiles.h"
 #include "ed/prompts.h"
 #include "ed/sysvar.h"
 #include "rx/print.h"
@@ -119,12 +120,24 @@ int askAngle(const char* prompt, const AcGePoint3d* base, double& angle, bool em
     return rc;
 }
 
-int askText(const char* prompt, std::string& text, bool spaces) {
-    char buffer[4096];
-    int rc = acedGetString(spaces ? 1 : 0, prompt, buffer, sizeof buffer);
-    if (rc == RTNORM) text = buffer;
-    return rc;
+namespace {
+// Answers are read whole: through a C string a NUL character would cut them short.
+int askWhole(const char* prompt, bool spaces, bool fileName, std::string& text) {
+    return AcEdCommandLine::instance().ask(
+        prompt, spaces ? AcEdCommandLine::AnswerMode::kLine : AcEdCommandLine::AnswerMode::kText,
+        [&](const std::string& answer, std::string& message) {
+            if (fileName && !acedHostCheckFileName(answer, message)) return RTERROR;
+            if (answer.find('\0') != std::string::npos) {
+                message = "The text cannot contain a NUL character.";
+                return RTERROR;
+            }
+            text = answer;
+            return RTNORM;
+        });
 }
+}  // namespace
+
+int askText(const char* prompt, std::string& text, bool spaces) { return askWhole(prompt, spaces, false, text); }
 
 int askKeyword(const char* prompt, const char* keywords, std::string& keyword, int flags) {
     acedInitGet(flags, keywords);
@@ -136,7 +149,7 @@ int askKeyword(const char* prompt, const char* keywords, std::string& keyword, i
 
 int askFileName(const char* prompt, std::string& name) {
     std::string text;
-    int rc = askText(prompt, text, true);
+    int rc = askWhole(prompt, true, true, text);
     if (rc != RTNORM) return rc;
     text = trimmed(text);
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"') text = text.substr(1, text.size() - 2);

@@ -1,6 +1,7 @@
 // Modules: APPLOAD and ARX.
 #include <cstring>
 #include <string>
+#include "app/commands/commandprompts.h"
 #include "app/commands/hostcommands.h"
 #include "ed/commandline.h"
 #include "ed/modules.h"
@@ -9,30 +10,28 @@
 
 namespace {
 int loadModule(const char* prompt) {
-    char name[4096];
-    int rc = acedGetString(1, prompt, name, sizeof name);
-    if (rc != RTNORM) return rc;
-    if (!*name) return RTCAN;
+    std::string name;
+    if (int rc = hostcmd::askFileName(prompt, name); rc != RTNORM) return rc;
+    if (name.empty()) return RTCAN;
     std::string error;
-    if (!acedHostLoadModule(name, &error)) {
+    if (!acedHostLoadModule(name.c_str(), &error)) {
         AcEdCommandLine::instance().fail(error);
         return RTERROR;
     }
-    acutPrintf("\n%s loaded.", name);
+    acutPrintf("\n%s loaded.", name.c_str());
     return RTNORM;
 }
 
 int unloadModule() {
-    char name[4096];
-    int rc = acedGetString(1, "\nEnter the name of the module to unload: ", name, sizeof name);
-    if (rc != RTNORM) return rc;
-    if (!*name) return RTCAN;
+    std::string name;
+    if (int rc = hostcmd::askFileName("\nEnter the name of the module to unload: ", name); rc != RTNORM) return rc;
+    if (name.empty()) return RTCAN;
     std::string error;
-    if (!acedHostUnloadModule(name, &error)) {
+    if (!acedHostUnloadModule(name.c_str(), &error)) {
         AcEdCommandLine::instance().fail(error);
         return RTERROR;
     }
-    acutPrintf("\n%s unloaded.", name);
+    acutPrintf("\n%s unloaded.", name.c_str());
     return RTNORM;
 }
 

@@ -1,0 +1,29 @@
+#pragma once
+// Replacing a file as a whole: the new contents go to a temporary file in the target's folder,
+// reach the disk, and are renamed over the target, so that the target is either the old file
+// or the new one. A symbolic link is followed and the file it names is replaced (the link stays
+// a link); a read-only target, a folder or a special file is refused.
+//
+// Temporary files are named ".cadhost-save-<pid>-<n>.tmp". A save that was killed leaves its
+// temporary file behind; the next save in that folder removes such files when they belong to
+// the same user and the process that made them is no longer running.
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include "rx/errorstatus.h"
+
+namespace cadhost::db {
+
+// The target receives the parts one after the other. On failure the target is unchanged,
+// nothing is left behind and error says why.
+Acad::ErrorStatus replaceFile(const char* path, std::initializer_list<std::string_view> parts, std::string& error);
+inline Acad::ErrorStatus replaceFile(const char* path, std::string_view data, std::string& error) {
+    return replaceFile(path, {data}, error);
+}
+
+// The process id in the name of a save's temporary file; false for other names.
+bool isSaveTemporaryName(std::string_view name, long& pid);
+// Removes the temporary files of saves whose process has ended; answers how many.
+int removeStaleSaveFiles(const std::string& folder);
+
+}  // namespace cadhost::db
