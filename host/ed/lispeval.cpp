@@ -119,6 +119,11 @@ LispEvaluator::LispEvaluator() {
     m_builtins["list"] = [](LispEvaluator&, const std::vector<LispValue>& args) {
         return LispResult::success(LispValue::list(args));
     };
+    m_builtins["cons"] = [](LispEvaluator&, const std::vector<LispValue>& args) {
+        if (args.size() < 2) return tooFew();
+        if (args.size() > 2) return tooMany();
+        return LispResult::success(LispValue::list({args[0], args[1]}, true));
+    };
     for (char op : std::string("+-*/"))
         m_builtins[std::string(1, op)] = [op](LispEvaluator&, const std::vector<LispValue>& args) {
             return arithmetic(op, args);
