@@ -79,6 +79,20 @@ private:
     Cell* m_cell = nullptr;
 };
 
+// A string being built by a LISP function, held within LispValue::kMaxText bytes: an append
+// that would pass the bound fails and leaves the text as it was.
+class CADHOST_API LispText {
+public:
+    bool append(std::string_view piece);
+    bool append(char c) { return append(std::string_view(&c, 1)); }
+    size_t size() const { return m_text.size(); }
+    LispValue take() { return LispValue::string(std::move(m_text)); }
+    static std::string tooLongError();
+
+private:
+    std::string m_text;
+};
+
 // Text of a real as the host prints it: up to 6 significant digits, always with a point.
 CADHOST_API std::string lispFormatReal(double v);
 

@@ -129,13 +129,13 @@ LispEvaluator::LispEvaluator() {
             return arithmetic(op, args);
         };
     m_builtins["strcat"] = [](LispEvaluator&, const std::vector<LispValue>& args) {
-        std::string s;
+        LispText s;
         for (const auto& a : args) {
             if (a.kind() != LispValue::Kind::Str)
                 return LispResult::failure("bad argument type: stringp " + a.toString());
-            s += a.text();
+            if (!s.append(a.text())) return LispResult::failure(LispText::tooLongError());
         }
-        return LispResult::success(LispValue::string(std::move(s)));
+        return LispResult::success(s.take());
     };
     m_builtins["princ"] = [](LispEvaluator& ev, const std::vector<LispValue>& args) {
         if (args.empty()) return LispResult::success(LispValue(), true);

@@ -345,3 +345,12 @@ bool LispValue::operator==(const LispValue& o) const {
     return true;
 }
 
+bool LispText::append(std::string_view piece) {
+    if (piece.size() > LispValue::kMaxText - m_text.size()) return false;
+    m_text.append(piece);
+    return true;
+}
+
+std::string LispText::tooLongError() {
+    return "string too long: more than " + std::to_string(LispValue::kMaxText) + " characters";
+}

@@ -106,3 +106,34 @@ TEST(LispValue, SharedPartsCostNoMoreThanTheirCells) {
     EXPECT_EQ(ev.evaluate("d").value.toString(true).size(), LispValue::kMaxText + 3);
 }
 
+TEST(LispValue, TextsAreBounded) {
+    LispEvaluator ev;
+    ASSERT_TRUE(ev.evaluate("(setq s \"0123456789abcdef\")").ok);
+    std::string error;
+    int doublings = 0;
+    for (int i = 0; i < 40 && error.empty(); ++i) {
+        LispResult r = ev.evaluate("(setq s (strcat s s))");
+        if (r.ok) ++doublings;
+        else error = r.error;
+    }
+    EXPECT_EQ(doublings, 16);  // 16 << 16 is the bound itself
+    EXPECT_EQ(error, "string too long: more than 1048576 characters");
+    EXPECT_EQ(ev.variable("s").text().size(), LispValue::kMaxText);
+    EXPECT_TRUE(ev.evaluate("(strcat s \"\")").ok);
+    EXPECT_FALSE(ev.evaluate("(strcat s \"x\")").ok);
+    EXPECT_EQ(ev.evaluate("(strcat s 1)").error.substr(0, 26), "bad argument type: stringp");
+
+    // Printed forms are cut at the bound.
+    const std::string twice = ev.evaluate("(list s s)").value.toString(true);
+    EXPECT_EQ(twice.size(), LispValue::kMaxText + 3);
+
+    // String literals as read.
+    const std::string most(LispValue::kMaxText, 'x');
+    LispReadResult r = LispReader::read("\"" + most + "\"");
+    ASSERT_TRUE(r.ok) << r.error;
+    EXPECT_EQ(r.forms.at(0).text().size(), LispValue::kMaxText);
+    r = LispReader::read("(princ \"" + most + "\\n\")");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, "string too long: more than 1048576 characters at line 1, column " +
+                           std::to_string(LispValue::kMaxText + 9));
+}
