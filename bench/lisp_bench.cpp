@@ -25,3 +25,16 @@ void LispConsListSteps(benchmark::State& state) { runSteps(state, "(setq l (cons
 
 BENCHMARK(LispNestListSteps)->RangeMultiplier(4)->Range(256, 16384)->Complexity()->Unit(benchmark::kMillisecond);
 BENCHMARK(LispConsListSteps)->RangeMultiplier(4)->Range(256, 16384)->Complexity()->Unit(benchmark::kMillisecond);
+
+namespace {
+
+// Printing a list whose two items are the same list, 64 levels over: cut at LispValue::kMaxText.
+void LispPrintSharedList(benchmark::State& state) {
+    LispValue v = LispValue::string("leaf");
+    for (int i = 0; i < 64; ++i) v = LispValue::list({v, v});
+    for (auto _ : state) benchmark::DoNotOptimize(v.toString().size());
+}
+
+}  // namespace
+
+BENCHMARK(LispPrintSharedList)->Unit(benchmark::kMillisecond);

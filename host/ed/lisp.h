@@ -16,7 +16,7 @@
 #include "rx/export.h"
 
 // Lists are chains of shared cells that never change once built: copying a value is O(1), and
-// (cons x l) shares l. Values are not shared between threads.
+// (cons x l) shares l.
 class CADHOST_API LispValue {
 public:
     enum class Kind { Nil, T, Int, Real, Str, Sym, List, Ename, PickSet };
@@ -85,7 +85,6 @@ class CADHOST_API LispText {
 public:
     bool append(std::string_view piece);
     bool append(char c) { return append(std::string_view(&c, 1)); }
-    size_t size() const { return m_text.size(); }
     LispValue take() { return LispValue::string(std::move(m_text)); }
     static std::string tooLongError();
 

@@ -40,7 +40,7 @@ public:
 private:
     // A list shares its parts, so a short one can stand for a chain of any size: the chain is
     // bounded in bytes.
-    static constexpr size_t kMaxBytes = size_t(64) << 20;
+    static constexpr size_t kMaxBytes = size_t(16) << 20;
 
     resbuf* add(int type) {
         m_bytes += sizeof(resbuf);
