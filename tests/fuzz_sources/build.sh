@@ -26,11 +26,23 @@ module_objects() {
     ls "$OUT"/module/*.o
 }
 
+# Host sources compiled into a target, instrumented, so that coverage guides it through them;
+# the target's own copies take precedence over those of the library.
+host_objects() {
+    mkdir -p "$OUT/hostsrc"
+    for source in "$@"; do
+        clang++ $FLAGS -DCADHOST_BUILDING_HOST -fsanitize=fuzzer-no-link -c "$ROOT/host/$source" \
+            -o "$OUT/hostsrc/$(basename "$source" .cpp).o"
+        echo "$OUT/hostsrc/$(basename "$source" .cpp).o"
+    done
+}
+
 targets=${*:-$(cd "$ROOT/tests/fuzz_sources" && ls *_fuzz.cpp | sed 's/\.cpp$//')}
 for target in $targets; do
     extra=""
     case "$target" in
     interpreter_fuzz | entity_readers_fuzz) extra=$(module_objects) ;;
+    lisp_fuzz) extra=$(cd "$ROOT/host" && host_objects ed/lisp*.cpp) ;;
     esac
     # shellcheck disable=SC2086
     clang++ $FLAGS "$ROOT/tests/fuzz_sources/$target.cpp" $extra -L"$LIB" -lcadhost \
