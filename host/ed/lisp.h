@@ -8,16 +8,26 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 #include "rx/ads.h"
 #include "rx/export.h"
 
+// Lists are chains of shared cells that never change once built: copying a value is O(1), and
+// (cons x l) shares l.
 class CADHOST_API LispValue {
 public:
     enum class Kind { Nil, T, Int, Real, Str, Sym, List, Ename, PickSet };
 
     LispValue() = default;  // nil
+    LispValue(const LispValue& other);
+    LispValue(LispValue&& other) noexcept;
+    LispValue& operator=(const LispValue& other);
+    LispValue& operator=(LispValue&& other) noexcept;
+    ~LispValue();  // frees cells without recursion, however deep the list
+
     static LispValue t();
     static LispValue integer(int32_t v);
     static LispValue real(double v);
@@ -26,6 +36,9 @@ public:
     // An empty list is nil. With dotted, the last item is the tail of the list: a list tail is
     // spliced in and a nil tail dropped, so (1 . (2)) is (1 2).
     static LispValue list(std::vector<LispValue> items, bool dotted = false);
+    // (first . rest): a nil rest gives (first), a list rest that list after first, an atom a
+    // dotted pair.
+    static LispValue cons(LispValue first, LispValue rest);
     static LispValue ename(const int64_t name[2], bool pickSet = false);
 
     Kind kind() const { return m_kind; }
@@ -34,25 +47,49 @@ public:
     bool isList() const { return m_kind == Kind::List; }
     int32_t intValue() const { return m_int; }
     double number() const { return m_kind == Kind::Int ? static_cast<double>(m_int) : m_real; }
-    const std::string& text() const { return m_text; }  // string contents or symbol name
-    const std::vector<LispValue>& items() const { return m_items; }
-    bool dotted() const { return m_dotted; }
+    const std::string& text() const;  // string contents or symbol name; empty for other kinds
+    // Of a list: its first item, and what follows it (a shorter list, nil, or the tail atom of
+    // a dotted list). Nil for other kinds.
+    const LispValue& first() const;
+    const LispValue& rest() const;
+    size_t length() const;                 // items of a list, a dotted tail counted; 0 otherwise
+    std::vector<LispValue> items() const;  // the items, a dotted tail last
+    bool dotted() const;
     const int64_t* name() const { return m_name; }
     // A list of two or three numbers, passed to modules as RTPOINT / RT3DPOINT.
     bool isPoint() const;
 
-    // prin1 form (strings quoted and escaped) or princ form (strings as they are).
+    // prin1 form (strings quoted and escaped) or princ form (strings as they are); a form longer
+    // than kMaxText is cut there and ends in "...".
     std::string toString(bool princ = false) const;
     bool operator==(const LispValue& other) const;
 
+    // The longest string a LISP function builds, in bytes (see LispText).
+    static constexpr size_t kMaxText = size_t(1) << 20;
+
 private:
+    struct Cell;
+    static void release(Cell* cell);
+
     Kind m_kind = Kind::Nil;
     int32_t m_int = 0;
     double m_real = 0.0;
-    std::string m_text;
-    std::vector<LispValue> m_items;
-    bool m_dotted = false;
     int64_t m_name[2] = {0, 0};
+    std::shared_ptr<const std::string> m_text;
+    Cell* m_cell = nullptr;
+};
+
+// A string being built by a LISP function, held within LispValue::kMaxText bytes: an append
+// that would pass the bound fails and leaves the text as it was.
+class CADHOST_API LispText {
+public:
+    bool append(std::string_view piece);
+    bool append(char c) { return append(std::string_view(&c, 1)); }
+    LispValue take() { return LispValue::string(std::move(m_text)); }
+    static std::string tooLongError();
+
+private:
+    std::string m_text;
 };
 
 // Text of a real as the host prints it: up to 6 significant digits, always with a point.
@@ -113,7 +150,7 @@ public:
 
 private:
     LispResult evalList(const LispValue& form);
-    LispResult specialForm(const std::string& op, const std::vector<LispValue>& items);
+    LispResult specialForm(const std::string& op, const LispValue& form);
 
     std::map<std::string, LispValue> m_globals;
     std::map<std::string, LispBuiltin> m_builtins;

@@ -119,18 +119,23 @@ LispEvaluator::LispEvaluator() {
     m_builtins["list"] = [](LispEvaluator&, const std::vector<LispValue>& args) {
         return LispResult::success(LispValue::list(args));
     };
+    m_builtins["cons"] = [](LispEvaluator&, const std::vector<LispValue>& args) {
+        if (args.size() < 2) return tooFew();
+        if (args.size() > 2) return tooMany();
+        return LispResult::success(LispValue::cons(args[0], args[1]));
+    };
     for (char op : std::string("+-*/"))
         m_builtins[std::string(1, op)] = [op](LispEvaluator&, const std::vector<LispValue>& args) {
             return arithmetic(op, args);
         };
     m_builtins["strcat"] = [](LispEvaluator&, const std::vector<LispValue>& args) {
-        std::string s;
+        LispText s;
         for (const auto& a : args) {
             if (a.kind() != LispValue::Kind::Str)
                 return LispResult::failure("bad argument type: stringp " + a.toString());
-            s += a.text();
+            if (!s.append(a.text())) return LispResult::failure(LispText::tooLongError());
         }
-        return LispResult::success(LispValue::string(std::move(s)));
+        return LispResult::success(s.take());
     };
     m_builtins["princ"] = [](LispEvaluator& ev, const std::vector<LispValue>& args) {
         if (args.empty()) return LispResult::success(LispValue(), true);
@@ -201,7 +206,8 @@ LispResult LispEvaluator::eval(const LispValue& form) {
     }
 }
 
-LispResult LispEvaluator::specialForm(const std::string& op, const std::vector<LispValue>& items) {
+LispResult LispEvaluator::specialForm(const std::string& op, const LispValue& form) {
+    const std::vector<LispValue> items = form.items();
     const size_t argc = items.size() - 1;
     if (op == "quote") {
         if (argc < 1) return tooFew();
@@ -244,18 +250,17 @@ LispResult LispEvaluator::specialForm(const std::string& op, const std::vector<L
 }
 
 LispResult LispEvaluator::evalList(const LispValue& form) {
-    const auto& items = form.items();
     if (form.dotted()) return LispResult::failure("bad function call: " + form.toString());
-    const LispValue& head = items.front();
+    const LispValue& head = form.first();
     if (head.kind() != LispValue::Kind::Sym) return LispResult::failure("bad function: " + head.toString());
     const std::string& name = head.text();
-    if (isSpecialForm(name)) return specialForm(name, items);
+    if (isSpecialForm(name)) return specialForm(name, form);
     if (!acedHostFindDefun(name.c_str()) && !m_builtins.count(name))
         return LispResult::failure("no function definition: " + head.toString());
     std::vector<LispValue> args;
-    args.reserve(items.size() - 1);
-    for (size_t i = 1; i < items.size(); ++i) {
-        LispResult r = eval(items[i]);
+    args.reserve(form.length() - 1);
+    for (const LispValue* arg = &form.rest(); arg->isList(); arg = &arg->rest()) {
+        LispResult r = eval(arg->first());
         if (!r.ok) return r;
         args.push_back(std::move(r.value));
     }

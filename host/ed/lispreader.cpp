@@ -175,42 +175,40 @@ private:
     LispValue readString() {
         const int line = m_line, column = m_column;
         next();  // '"'
-        std::string s;
+        LispText s;
         for (;;) {
             if (atEnd()) fail("malformed string on input: string not closed", line, column);
             const int el = m_line, ec = m_column;
             char c = next();
             if (c == '"') break;
-            if (c != '\\') {
-                s += c;
-                continue;
+            if (c == '\\') {
+                if (atEnd()) fail("malformed string on input: string not closed", line, column);
+                c = escaped(next(), el, ec);
             }
-            if (atEnd()) fail("malformed string on input: string not closed", line, column);
-            c = next();
-            switch (c) {
-            case 'n': s += '\n'; break;
-            case 't': s += '\t'; break;
-            case 'r': s += '\r'; break;
-            case 'e': s += '\x1b'; break;
-            case '"':
-            case '\\': s += c; break;
-            default:
-                if (c >= '0' && c <= '7') {
-                    int v = c - '0';
-                    for (int k = 0; k < 2 && peek() >= '0' && peek() <= '7'; ++k) {
-                        const int w = v * 8 + (peek() - '0');
-                        if (w > 255) break;
-                        v = w;
-                        next();
-                    }
-                    if (v == 0) fail("null character in string", el, ec);
-                    s += static_cast<char>(v);
-                } else {
-                    s += c;  // unknown escapes stand for the character itself
-                }
-            }
+            if (!s.append(c)) fail(LispText::tooLongError(), el, ec);
         }
-        return LispValue::string(std::move(s));
+        return s.take();
+    }
+
+    // The character of an escape after its backslash; unknown escapes stand for the character.
+    char escaped(char c, int line, int column) {
+        switch (c) {
+        case 'n': return '\n';
+        case 't': return '\t';
+        case 'r': return '\r';
+        case 'e': return '\x1b';
+        default: break;
+        }
+        if (c < '0' || c > '7') return c;
+        int v = c - '0';
+        for (int k = 0; k < 2 && peek() >= '0' && peek() <= '7'; ++k) {
+            const int w = v * 8 + (peek() - '0');
+            if (w > 255) break;
+            v = w;
+            next();
+        }
+        if (v == 0) fail("null character in string", line, column);
+        return static_cast<char>(v);
     }
 
     LispValue readAtom() {

@@ -6,21 +6,57 @@ namespace {
 class ChainBuilder {
 public:
     ~ChainBuilder() { acutRelRb(m_head); }
-    resbuf* add(int type) {
-        resbuf* rb = acutNewRb(type);
-        if (m_tail) m_tail->rbnext = rb;
-        else m_head = rb;
-        m_tail = rb;
-        return rb;
-    }
     resbuf* release() {
         resbuf* head = m_head;
         m_head = m_tail = nullptr;
         return head;
     }
 
+    // Lists open with RTLB and close with RTLE (RTDOTE before a dotted tail), nested without
+    // recursion: open holds what is left of each list being written.
     bool append(const LispValue& v, std::string& error) {
+        static const LispValue nil;
+        std::vector<const LispValue*> open;
+        const LispValue* item = &v;
+        for (;;) {
+            if (item && !appendItem(*item, open, error)) return false;
+            item = nullptr;
+            if (open.empty()) return true;
+            const LispValue*& rest = open.back();
+            if (rest->isList()) {
+                item = &rest->first();
+                rest = &rest->rest();
+            } else if (!rest->isNil()) {
+                add(RTDOTE);
+                item = rest;
+                rest = &nil;
+            } else {
+                add(RTLE);
+                open.pop_back();
+            }
+        }
+    }
+
+private:
+    // A list shares its parts, so a short one can stand for a chain of any size: the chain is
+    // bounded in bytes.
+    static constexpr size_t kMaxBytes = size_t(16) << 20;
+
+    resbuf* add(int type) {
+        m_bytes += sizeof(resbuf);
+        resbuf* rb = acutNewRb(type);
+        if (m_tail) m_tail->rbnext = rb;
+        else m_head = rb;
+        m_tail = rb;
+        return rb;
+    }
+
+    bool appendItem(const LispValue& v, std::vector<const LispValue*>& open, std::string& error) {
         using K = LispValue::Kind;
+        if (m_bytes > kMaxBytes || v.text().size() > kMaxBytes - m_bytes) {
+            error = "value too large to pass: more than " + std::to_string(kMaxBytes) + " bytes";
+            return false;
+        }
         switch (v.kind()) {
         case K::Nil: add(RTNIL); return true;
         case K::T: add(RTT); return true;
@@ -31,7 +67,10 @@ public:
                 add(RTLONG)->resval.rlong = v.intValue();
             return true;
         case K::Real: add(RTREAL)->resval.rreal = v.number(); return true;
-        case K::Str: add(RTSTR)->resval.rstring = strdup(v.text().c_str()); return true;
+        case K::Str:
+            m_bytes += v.text().size() + 1;
+            add(RTSTR)->resval.rstring = strdup(v.text().c_str());
+            return true;
         case K::Ename:
         case K::PickSet: {
             resbuf* rb = add(v.kind() == K::Ename ? RTENAME : RTPICKS);
@@ -43,24 +82,19 @@ public:
         case K::List: break;
         }
         if (v.isPoint()) {
-            const auto& items = v.items();
-            resbuf* rb = add(items.size() == 2 ? RTPOINT : RT3DPOINT);
-            for (size_t i = 0; i < items.size(); ++i) rb->resval.rpoint[i] = items[i].number();
+            resbuf* rb = add(v.length() == 2 ? RTPOINT : RT3DPOINT);
+            int i = 0;
+            for (const LispValue* p = &v; p->isList(); p = &p->rest()) rb->resval.rpoint[i++] = p->first().number();
             return true;
         }
         add(RTLB);
-        const auto& items = v.items();
-        for (size_t i = 0; i < items.size(); ++i) {
-            if (v.dotted() && i + 1 == items.size()) add(RTDOTE);
-            if (!append(items[i], error)) return false;
-        }
-        add(RTLE);
+        open.push_back(&v);
         return true;
     }
 
-private:
     resbuf* m_head = nullptr;
     resbuf* m_tail = nullptr;
+    size_t m_bytes = 0;
 };
 
 LispValue point(const resbuf* rb, int count) {

@@ -34,6 +34,17 @@ resource_objects() {
     ls "$OUT"/resources/*.o
 }
 
+# Host sources compiled into a target, instrumented, so that coverage guides it through them;
+# the target's own copies take precedence over those of the library.
+host_objects() {
+    mkdir -p "$OUT/hostsrc"
+    for source in "$@"; do
+        clang++ $FLAGS -DCADHOST_BUILDING_HOST -fsanitize=fuzzer-no-link -c "$ROOT/host/$source" \
+            -o "$OUT/hostsrc/$(basename "$source" .cpp).o"
+        echo "$OUT/hostsrc/$(basename "$source" .cpp).o"
+    done
+}
+
 targets=${*:-$(cd "$ROOT/tests/fuzz_sources" && ls *_fuzz.cpp | sed 's/\.cpp$//')}
 for target in $targets; do
     extra=""
@@ -47,6 +58,7 @@ for target in $targets; do
         extra="$ROOT/host/db/dwgpreview.cpp $ROOT/host/db/dwglayout.cpp $ROOT/host/gi/dib.cpp \
             $(pkg-config --cflags --libs cairo)" ;;
     savefiles_fuzz) extra="$ROOT/host/db/filereplace.cpp" ;;
+    lisp_fuzz) extra=$(cd "$ROOT/host" && host_objects ed/lisp*.cpp) ;;
     esac
     # shellcheck disable=SC2086
     clang++ $FLAGS "$ROOT/tests/fuzz_sources/$target.cpp" $extra -L"$LIB" -lcadhost \
