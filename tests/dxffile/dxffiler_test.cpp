@@ -75,6 +75,8 @@ TEST(DxfInFiler, BadValuesGiveTheLineAndWhatWasExpected) {
         {"310\nABC\n", "expected hexadecimal bytes"},
         {"  8\nA\nxyz\n0\n", "line 3: group code is not an integer"},
         {"  8\nA\n 10\n", "has no value line"},
+        {"1001\nAPP\n5090\n1.0\n", "line 3: group code 5090 is not a DXF group code"},
+        {" -3\nx\n", "line 1: group code -3 is not a DXF group code"},
     };
     for (const Case& c : cases) {
         TokenReader r(c.text);
