@@ -248,6 +248,24 @@ TEST(DxfRead, GroupsOfTheWrongKindAreErrorsNamingTheirLine) {
     }
 }
 
+// Header variables a file gives under codes of another kind than AutoCAD's keep their values
+// and are written under codes that read back.
+TEST(DxfRead, HeaderVariablesOfAnotherKindWriteBackReadably) {
+    TempDir dir;
+    const std::string path = dir.file("header.dxf"), again = dir.file("again.dxf");
+    writeText(path, "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1018\n  9\n$ANGBASE\n  1\nAC1021\n"
+                    "  9\n$LUNITS\n 90\n70000\n  9\n$CLAYER\n 70\n3\n  9\n$ZZCOUNT\n 90\n-40000\n"
+                    "  9\n$INSBASE\n 40\n2.5\n  0\nENDSEC\n  0\nEOF\n");
+    AcDbDatabase db(false, true);
+    ASSERT_EQ(db.readDxfFile(path.c_str()), Acad::eOk) << db.lastError();
+    ASSERT_EQ(db.dxfOut(again.c_str()), Acad::eOk) << db.lastError();
+    AcDbDatabase back(false, true);
+    ASSERT_EQ(back.readDxfFile(again.c_str()), Acad::eOk) << back.lastError();
+    for (const char* name : {"ANGBASE", "LUNITS", "CLAYER", "ZZCOUNT", "INSBASE"})
+        EXPECT_TRUE(back.headerValue(name) == db.headerValue(name)) << name;
+    EXPECT_TRUE(back.headerValue("LUNITS") == AcDbHeaderValue(70000));
+}
+
 // Every DXF file of the LibreCAD data (part library and hatch patterns) reads, writes, and
 // reads back with the same entities.
 TEST(DxfRead, LibreCadLibrary) {
