@@ -84,6 +84,9 @@ private:
     Acad::ErrorStatus readEntities();
     Acad::ErrorStatus readObjects();
     Acad::ErrorStatus skipSection();
+    // Fails on a group 0 that lays out the file (SECTION, EOF, TABLE, ...) where an entity or
+    // object of the section is due: no entity or object has such a name.
+    Acad::ErrorStatus refuseLayoutName(const std::string& name, const char* section);
 
     // An entity (or object) whose group 0 was read: the common groups, the class's own groups,
     // extended data. It joins the database owned by owner and is left open for write in out.
@@ -326,6 +329,13 @@ Acad::ErrorStatus DxfReader::run() {
         }
     }
     if (m_fileHandseed > 1) m_db->internalBumpHandseed(AcDbHandle(m_fileHandseed - 1));
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus DxfReader::refuseLayoutName(const std::string& name, const char* section) {
+    if (name == "EOF" || name == "SECTION") return fail("the %s section ends without 0 ENDSEC", section);
+    for (const char* layout : {"ENDSEC", "TABLE", "ENDTAB", "BLOCK", "ENDBLK", "CLASS"})
+        if (name == layout) return fail("0 %s in the %s section starts no entity or object", layout, section);
     return Acad::eOk;
 }
 
@@ -1098,6 +1108,7 @@ Acad::ErrorStatus DxfReader::readBlocks() {
             if (failed()) return m_status;
             continue;
         }
+        if (refuseLayoutName(name, "BLOCKS") != Acad::eOk) return m_status;
         if (current.isNull()) return fail("%s outside of a BLOCK", name.c_str());
         if (readEntityInto(name, current) != Acad::eOk) return m_status;
     }
@@ -1112,7 +1123,7 @@ Acad::ErrorStatus DxfReader::readEntities() {
         if (m_rb.restype != 0) return fail("expected group 0 in the ENTITIES section, found group %d", m_rb.restype);
         std::string name = str();
         if (name == "ENDSEC") return Acad::eOk;
-        if (name == "EOF" || name == "SECTION") return fail("the ENTITIES section ends without 0 ENDSEC");
+        if (refuseLayoutName(name, "ENTITIES") != Acad::eOk) return m_status;
         if (readEntityInto(name, model) != Acad::eOk) return m_status;
     }
     return failed() ? m_status : fail("the file ends inside the ENTITIES section");
@@ -1124,7 +1135,7 @@ Acad::ErrorStatus DxfReader::readObjects() {
         if (m_rb.restype != 0) return fail("expected group 0 in the OBJECTS section, found group %d", m_rb.restype);
         std::string name = str();
         if (name == "ENDSEC") return Acad::eOk;
-        if (name == "EOF" || name == "SECTION") return fail("the OBJECTS section ends without 0 ENDSEC");
+        if (refuseLayoutName(name, "OBJECTS") != Acad::eOk) return m_status;
         AcDbObject* obj = nullptr;
         if (readObject(name, AcDbObjectId::kNull, false, true, obj) != Acad::eOk) return m_status;
         if (obj) obj->close();

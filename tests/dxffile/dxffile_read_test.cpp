@@ -266,6 +266,28 @@ TEST(DxfRead, HeaderVariablesOfAnotherKindWriteBackReadably) {
     EXPECT_TRUE(back.headerValue("LUNITS") == AcDbHeaderValue(70000));
 }
 
+// Group 0 names that lay out the file start no entity or object: kept as proxies, they would be
+// written back where they end a section or a block.
+TEST(DxfRead, LayoutNamesStartNoEntity) {
+    TempDir dir;
+    const std::string path = dir.file("layout.dxf");
+    const std::string block = "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nB\n 10\n0\n 20\n0\n";
+    const std::pair<std::string, const char*> cases[] = {
+        {block + "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n", "line 13: the BLOCKS section ends without 0 ENDSEC"},
+        {block + "  0\nTABLE\n  8\n0\n  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n", "0 TABLE in the BLOCKS section"},
+        {"  0\nSECTION\n  2\nENTITIES\n  0\nENDBLK\n  8\n0\n  0\nENDSEC\n  0\nEOF\n", "0 ENDBLK in the ENTITIES section"},
+        {"  0\nSECTION\n  2\nOBJECTS\n  0\nCLASS\n  0\nENDSEC\n  0\nEOF\n", "0 CLASS in the OBJECTS section"},
+    };
+    AcDbDatabase db(true, true);
+    const size_t objects = db.numObjects();
+    for (const auto& [text, message] : cases) {
+        writeText(path, text);
+        EXPECT_EQ(db.readDxfFile(path.c_str()), Acad::eDxfReadAborted) << text;
+        EXPECT_NE(db.lastError().find(message), std::string::npos) << db.lastError();
+        EXPECT_EQ(db.numObjects(), objects);
+    }
+}
+
 // Every DXF file of the LibreCAD data (part library and hatch patterns) reads, writes, and
 // reads back with the same entities.
 TEST(DxfRead, LibreCadLibrary) {
