@@ -123,6 +123,28 @@ TEST(DxfInFiler, TextIsDecoded) {
     }
 }
 
+// A UTF-8 file's bytes that start no UTF-8 sequence read as code-page bytes, as the writer
+// takes them, so what was read is what a save writes.
+TEST(DxfInFiler, BytesOfAUtf8FileThatAreNoUtf8ReadAsCodePageBytes) {
+    std::string text = std::string("  1\nM\xFC") + "ller \xE2\x82\xAC\n  1\n\x9D\xC3\n";
+    TokenReader r(text);
+    AcDbDxfInFiler f(r, nullptr);
+    f.setCodePage1252(false);
+    resbuf rb;
+    for (const char* e : {"M\xC3\xBCller \xE2\x82\xAC", "\xC2\x9D\xC3\x83"}) {
+        ASSERT_EQ(f.readItem(&rb), Acad::eOk);
+        EXPECT_STREQ(rb.resval.rstring, e);
+        TokenWriter w;
+        AcDbDxfOutFiler out(w, nullptr);
+        out.writeString(1, rb.resval.rstring);
+        TokenReader again(w.str());
+        AcDbDxfInFiler back(again, nullptr);
+        resbuf rb2;
+        ASSERT_EQ(back.readItem(&rb2), Acad::eOk);
+        EXPECT_STREQ(rb2.resval.rstring, e);
+    }
+}
+
 TEST(DxfOutFiler, WritesGroupsAsDxfText) {
     TokenWriter w;
     AcDbDxfOutFiler f(w, nullptr);
