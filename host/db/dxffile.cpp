@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
+#include "db/dxftokens.h"
 #include "rx/rxclass.h"
 
 namespace cadhost::dxf {
@@ -57,14 +58,30 @@ const std::unordered_map<std::string_view, HeaderVarCode>& headerCodes() {
 
 }  // namespace
 
+namespace {
+// Whether a group of the code reads back as the value (a file may give a variable under a code
+// of another kind, which the value then keeps).
+bool codeHolds(const HeaderVarCode& hc, const AcDbHeaderValue& value) {
+    if (std::holds_alternative<AcGePoint3d>(value)) return hc.dims != 0;
+    if (hc.dims != 0) return false;
+    const ValueKind kind = kindOfGroupCode(hc.code);
+    if (std::holds_alternative<std::string>(value)) return kind == ValueKind::String || kind == ValueKind::Handle;
+    if (std::holds_alternative<double>(value)) return kind == ValueKind::Double;
+    const int i = std::get<int>(value);
+    switch (kind) {
+    case ValueKind::Int16: return i >= -32768 && i <= 65535;
+    case ValueKind::Bool: return i >= -32768 && i <= 32767;
+    case ValueKind::Int32:
+    case ValueKind::Int64: return true;
+    default: return false;
+    }
+}
+}  // namespace
+
 HeaderVarCode headerVarCode(const std::string& name, const AcDbHeaderValue& value) {
     auto it = headerCodes().find(name);
-    if (it != headerCodes().end()) {
-        // A point variable holding a point, a text variable holding text: keep the table's code.
-        bool isPoint = std::holds_alternative<AcGePoint3d>(value);
-        if ((it->second.dims != 0) == isPoint) return it->second;
-    }
-    if (std::holds_alternative<int>(value)) return {70, 0};
+    if (it != headerCodes().end() && codeHolds(it->second, value)) return it->second;
+    if (const int* i = std::get_if<int>(&value)) return {*i >= -32768 && *i <= 32767 ? 70 : 90, 0};
     if (std::holds_alternative<double>(value)) return {40, 0};
     if (std::holds_alternative<std::string>(value)) return {1, 0};
     return {10, 3};

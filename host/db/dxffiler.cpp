@@ -425,6 +425,9 @@ Acad::ErrorStatus AcDbDxfInFiler::fetchItem(resbuf& item) {
         return setError(Acad::eDxfReadAborted, "%s", m_reader.error().c_str());
     }
     m_line = t.line;
+    // Items carry their code in a short, and codes from 5000 up name result-buffer kinds.
+    if (t.code < 0 || t.code > 1071)
+        return setError(Acad::eDxfReadAborted, "group code %d is not a DXF group code (0 to 1071)", t.code);
     if (m_capture) m_capture->emplace_back(t.code, std::string(t.value));
     item.restype = static_cast<short>(t.code);
     item.rbnext = nullptr;

@@ -60,9 +60,18 @@ private:
     bool next();  // the next group into m_rb; false at the end of the data or on error
     void back() { m_filer->pushBackItem(); }
     bool at(int code, const char* value) const {
-        return m_rb.restype == code && m_rb.resval.rstring && std::strcmp(m_rb.resval.rstring, value) == 0;
+        return m_rb.restype == code && kindOfGroupCode(code) == ValueKind::String && m_rb.resval.rstring &&
+               std::strcmp(m_rb.resval.rstring, value) == 0;
     }
-    std::string str() const { return m_rb.resval.rstring ? m_rb.resval.rstring : ""; }
+    // The value of the group in m_rb. A group whose code holds another kind of value fails the
+    // read (naming its line) and gives an empty value.
+    bool holds(ValueKind kind);
+    std::string str();
+    double real();
+    AcGePoint3d point();
+    int integer();  // 16-bit, 32-bit or boolean codes
+    uint64_t handle();
+    AcArray<Adesk::UInt8> bytes();
     Acad::ErrorStatus fail(const char* format, ...) __attribute__((format(printf, 2, 3)));
     Acad::ErrorStatus failFromFiler(const std::string& what);
     bool failed() const { return m_status != Acad::eOk; }
@@ -78,6 +87,9 @@ private:
     Acad::ErrorStatus readEntities();
     Acad::ErrorStatus readObjects();
     Acad::ErrorStatus skipSection();
+    // Fails on a group 0 that lays out the file (SECTION, EOF, TABLE, ...) where an entity or
+    // object of the section is due: no entity or object has such a name.
+    Acad::ErrorStatus refuseLayoutName(const std::string& name, const char* section);
 
     // An entity (or object) whose group 0 was read: the common groups, the class's own groups,
     // extended data. It joins the database owned by owner and is left open for write in out.
@@ -145,10 +157,73 @@ Acad::ErrorStatus DxfReader::failFromFiler(const std::string& what) {
 }
 
 bool DxfReader::next() {
+    if (failed()) return false;
     Acad::ErrorStatus es = m_filer->readItem(&m_rb);
     if (es == Acad::eOk) return true;
     if (es != Acad::eEndOfFile) failFromFiler("unreadable group");
     return false;
+}
+
+namespace {
+const char* kindName(ValueKind kind) {
+    switch (kind) {
+    case ValueKind::String: return "text";
+    case ValueKind::Double: return "a real";
+    case ValueKind::Int16: return "a 16-bit integer";
+    case ValueKind::Int32: return "a 32-bit integer";
+    case ValueKind::Int64: return "a 64-bit integer";
+    case ValueKind::Bool: return "a boolean";
+    case ValueKind::Handle: return "a handle";
+    case ValueKind::Binary: return "binary data";
+    }
+    return "a value";
+}
+}  // namespace
+
+bool DxfReader::holds(ValueKind kind) {
+    const ValueKind has = kindOfGroupCode(m_rb.restype);
+    if (has == kind) return true;
+    fail("group %d holds %s where %s is expected", m_rb.restype, kindName(has), kindName(kind));
+    return false;
+}
+
+std::string DxfReader::str() {
+    return holds(ValueKind::String) && m_rb.resval.rstring ? m_rb.resval.rstring : "";
+}
+
+double DxfReader::real() {
+    return holds(ValueKind::Double) ? m_rb.resval.rreal : 0.0;
+}
+
+AcGePoint3d DxfReader::point() {
+    if (!AcDbDxfFilerBase::isPointCode(m_rb.restype)) {
+        if (holds(ValueKind::Double)) fail("group %d holds a real where a point is expected", m_rb.restype);
+        return AcGePoint3d::kOrigin;
+    }
+    const double* p = m_rb.resval.rpoint;
+    return AcGePoint3d(p[0], p[1], p[2]);
+}
+
+int DxfReader::integer() {
+    switch (kindOfGroupCode(m_rb.restype)) {
+    case ValueKind::Int16:
+    case ValueKind::Bool: return m_rb.resval.rint;
+    case ValueKind::Int32: return m_rb.resval.rlong;
+    default: return holds(ValueKind::Int16) ? m_rb.resval.rint : 0;
+    }
+}
+
+uint64_t DxfReader::handle() {
+    // Code 5 (and names in handle groups) hold handles as text.
+    if (kindOfGroupCode(m_rb.restype) == ValueKind::String) return parseHandle(str()).value_or(0);
+    return holds(ValueKind::Handle) ? static_cast<uint64_t>(m_rb.resval.rlname[0]) : 0;
+}
+
+AcArray<Adesk::UInt8> DxfReader::bytes() {
+    AcArray<Adesk::UInt8> out;
+    if (!holds(ValueKind::Binary)) return out;
+    for (short i = 0; i < m_rb.resval.rbinary.clen; ++i) out.append(static_cast<Adesk::UInt8>(m_rb.resval.rbinary.buf[i]));
+    return out;
 }
 
 void DxfReader::skipToNextObject() {
@@ -261,6 +336,13 @@ Acad::ErrorStatus DxfReader::run() {
     return Acad::eOk;
 }
 
+Acad::ErrorStatus DxfReader::refuseLayoutName(const std::string& name, const char* section) {
+    if (name == "EOF" || name == "SECTION") return fail("the %s section ends without 0 ENDSEC", section);
+    for (const char* layout : {"ENDSEC", "TABLE", "ENDTAB", "BLOCK", "ENDBLK", "CLASS"})
+        if (name == layout) return fail("0 %s in the %s section starts no entity or object", layout, section);
+    return Acad::eOk;
+}
+
 Acad::ErrorStatus DxfReader::skipSection() {
     while (next())
         if (at(0, "ENDSEC")) return Acad::eOk;
@@ -286,8 +368,10 @@ Acad::ErrorStatus DxfReader::readHeader() {
         if (code == 999 || name.empty() || haveValue) continue;  // further groups of a variable are left out
         haveValue = true;
         if (name == "HANDSEED") {
-            auto h = parseHandle(str());
-            if (!h) return fail("$HANDSEED is not a hexadecimal handle: '%s'", str().c_str());
+            std::string text = str();
+            if (failed()) return m_status;
+            auto h = parseHandle(text);
+            if (!h) return fail("$HANDSEED is not a hexadecimal handle: '%s'", text.c_str());
             m_fileHandseed = *h;
             continue;
         }
@@ -301,22 +385,20 @@ Acad::ErrorStatus DxfReader::readHeader() {
             break;
         case ValueKind::Double:
             if (AcDbDxfFilerBase::isPointCode(code))
-                m_db->setHeaderValue(name, AcGePoint3d(m_rb.resval.rpoint[0], m_rb.resval.rpoint[1], m_rb.resval.rpoint[2]));
+                m_db->setHeaderValue(name, point());
             else
-                m_db->setHeaderValue(name, m_rb.resval.rreal);
+                m_db->setHeaderValue(name, real());
             break;
         case ValueKind::Int16:
         case ValueKind::Bool:
-            m_db->setHeaderValue(name, static_cast<int>(m_rb.resval.rint));
-            break;
         case ValueKind::Int32:
-            m_db->setHeaderValue(name, static_cast<int>(m_rb.resval.rlong));
+            m_db->setHeaderValue(name, integer());
             break;
         case ValueKind::Int64:
             m_db->setHeaderValue(name, static_cast<int>(m_rb.resval.rlname[0]));
             break;
         case ValueKind::Handle:
-            m_db->setHeaderValue(name, AcDbHandle(static_cast<uint64_t>(m_rb.resval.rlname[0])).ascii());
+            m_db->setHeaderValue(name, AcDbHandle(handle()).ascii());
             break;
         case ValueKind::Binary:
             break;
@@ -349,7 +431,7 @@ Acad::ErrorStatus DxfReader::readClasses() {
         }
         case 2: current->cppName = str(); break;
         case 3: current->appName = str(); break;
-        case 90: current->proxyFlags = m_rb.resval.rlong; break;
+        case 90: current->proxyFlags = integer(); break;
         default: break;
         }
     }
@@ -406,8 +488,7 @@ Acad::ErrorStatus DxfReader::readTable() {
         if (name == k.name) kind = &k;
     uint64_t handle = 0;
     while (next() && m_rb.restype != 0) {
-        if (m_rb.restype == 5) handle = parseHandle(str()).value_or(0);
-        if (m_rb.restype == 105) handle = static_cast<uint64_t>(m_rb.resval.rlname[0]);
+        if (m_rb.restype == 5 || m_rb.restype == 105) handle = this->handle();
     }
     if (failed()) return m_status;
     back();
@@ -473,44 +554,40 @@ Acad::ErrorStatus DxfReader::readRecord(AcDbObjectId tableId, const char* dxfNam
         }
         switch (code) {
         case 5:
-            if (!handle) handle = parseHandle(str()).value_or(0);
-            continue;
         case 105:  // DIMSTYLE records
-            if (!handle) handle = static_cast<uint64_t>(m_rb.resval.rlname[0]);
+            if (!handle) handle = this->handle();
             continue;
         case 102: inGroup = str().starts_with("{"); continue;
         case 2: name = str(); continue;
-        case 70: flags = m_rb.resval.rint; continue;
+        case 70: flags = integer(); continue;
         default: break;
         }
         if (layer) {
-            if (code == 62) color = m_rb.resval.rint;
+            if (code == 62) color = integer();
             else if (code == 6) linetypeName = str();
-            else if (code == 370) layer->setLineWeight(static_cast<AcDb::LineWeight>(m_rb.resval.rint));
-            else if (code == 290) layer->setIsPlottable(m_rb.resval.rint != 0);
+            else if (code == 370) layer->setLineWeight(static_cast<AcDb::LineWeight>(integer()));
+            else if (code == 290) layer->setIsPlottable(integer() != 0);
         } else if (ltype) {
             if (code == 3) ltype->setComments(str().c_str());
             else if (code == 49) {
                 ltype->setNumDashes(dashes + 1);
-                ltype->setDashLengthAt(dashes++, m_rb.resval.rreal);
+                ltype->setDashLengthAt(dashes++, real());
             }
         } else if (style) {
-            if (code == 40) style->setTextSize(m_rb.resval.rreal);
-            else if (code == 41) style->setXScale(m_rb.resval.rreal);
-            else if (code == 50) style->setObliquingAngle(m_rb.resval.rreal * cadhost::ent::kPi / 180.0);
-            else if (code == 71) style->setFlagBits(static_cast<Adesk::UInt8>(m_rb.resval.rint));
-            else if (code == 42) style->setPriorSize(m_rb.resval.rreal);
+            if (code == 40) style->setTextSize(real());
+            else if (code == 41) style->setXScale(real());
+            else if (code == 50) style->setObliquingAngle(real() * cadhost::ent::kPi / 180.0);
+            else if (code == 71) style->setFlagBits(static_cast<Adesk::UInt8>(integer()));
+            else if (code == 42) style->setPriorSize(real());
             else if (code == 3) style->setFileName(str().c_str());
             else if (code == 4) style->setBigFontFileName(str().c_str());
         } else if (vport) {
-            if (code == 12) vport->setCenterPoint(AcGePoint2d(m_rb.resval.rpoint[0], m_rb.resval.rpoint[1]));
-            else if (code == 16) vport->setViewDirection(AcGeVector3d(m_rb.resval.rpoint[0], m_rb.resval.rpoint[1], m_rb.resval.rpoint[2]));
-            else if (code == 40) vport->setHeight(m_rb.resval.rreal);
-            else if (code == 41) aspect = m_rb.resval.rreal;
+            if (code == 12) vport->setCenterPoint(AcGePoint2d(point().x, point().y));
+            else if (code == 16) vport->setViewDirection(point().asVector());
+            else if (code == 40) vport->setHeight(real());
+            else if (code == 41) aspect = real();
         } else if (btr) {
-            if (code == 310)
-                for (short i = 0; i < m_rb.resval.rbinary.clen; ++i)
-                    preview.append(static_cast<Adesk::UInt8>(m_rb.resval.rbinary.buf[i]));
+            if (code == 310) preview.append(bytes());
         }
     }
     if (failed()) return m_status;
@@ -581,6 +658,7 @@ void DxfReader::ensureApp(const char* name) {
 Acad::ErrorStatus DxfReader::readXData(AcDbObject* obj) {
     resbuf head;
     resbuf* tail = &head;
+    size_t firstLine = 0;  // of the first group, when read from the text
     while (next()) {
         const int code = m_rb.restype;
         if (code == 0) {
@@ -588,35 +666,32 @@ Acad::ErrorStatus DxfReader::readXData(AcDbObject* obj) {
             break;
         }
         if (code < 1000) continue;  // groups the class did not take
-        if (code == 1001 && m_rb.resval.rstring && *m_rb.resval.rstring) ensureApp(m_rb.resval.rstring);
-        resbuf* rb = acutNewRb(code);
-        rb->resval = m_rb.resval;
-        switch (kindOfGroupCode(code)) {
-        case ValueKind::String:
-            rb->resval.rstring = strdup(m_rb.resval.rstring ? m_rb.resval.rstring : "");
-            break;
-        case ValueKind::Binary: {
-            short n = m_rb.resval.rbinary.clen;
-            rb->resval.rbinary.buf = static_cast<char*>(std::malloc(n > 0 ? n : 1));
-            if (n > 0) std::memcpy(rb->resval.rbinary.buf, m_rb.resval.rbinary.buf, static_cast<size_t>(n));
-            break;
+        if (!head.rbnext && m_filer == &m_in) firstLine = m_in.line();
+        if (code == 1001) {
+            std::string app = str();
+            if (!app.empty()) ensureApp(app.c_str());
         }
-        default:
-            break;
-        }
-        tail->rbnext = rb;
-        tail = rb;
+        // The filer hands on codes 1000 to 1071 only, whose values are laid out as result
+        // buffers lay them out: the copy owns what the buffer kind says it owns.
+        m_rb.rbnext = nullptr;
+        tail->rbnext = cadhost::rx::copyResbufChain(&m_rb);
+        tail = tail->rbnext;
     }
     if (failed()) {
         acutRelRb(head.rbnext);
         return m_status;
     }
-    if (head.rbnext) {
-        // Extended data that does not start with an application name is not kept.
-        if (head.rbnext->restype == 1001) obj->setXData(head.rbnext);
-        acutRelRb(head.rbnext);
+    Acad::ErrorStatus es = Acad::eOk;
+    // Extended data that does not start with an application name is not kept.
+    if (head.rbnext && head.rbnext->restype == 1001) es = obj->setXData(head.rbnext);
+    acutRelRb(head.rbnext);
+    if (es != Acad::eOk) {
+        const char* what = "the extended data cannot be kept (an empty application name or unbalanced 1002 braces)";
+        if (!firstLine) return fail("%s", what);
+        m_status = Acad::eDxfReadAborted;
+        m_message = "line " + std::to_string(firstLine) + ": " + what;
     }
-    return Acad::eOk;
+    return m_status;
 }
 
 // --- entities and objects ---
@@ -718,15 +793,15 @@ Acad::ErrorStatus DxfReader::readObject(const std::string& dxfName, AcDbObjectId
         if (!next()) break;
         const int code = m_rb.restype;
         if (code == 5) {
-            if (!handle) handle = parseHandle(str()).value_or(0);
+            if (!handle) handle = this->handle();
         } else if (code == 102) {
             std::string group = str();
             bool isReactors = group == "{ACAD_REACTORS";
             bool isXdict = group == "{ACAD_XDICTIONARY";
             while (next() && !(m_rb.restype == 102)) {
                 if (m_rb.restype == 0) break;
-                if (isReactors && m_rb.restype == 330) reactors.push_back(static_cast<uint64_t>(m_rb.resval.rlname[0]));
-                if (isXdict && m_rb.restype == 360 && !xdictHandle) xdictHandle = static_cast<uint64_t>(m_rb.resval.rlname[0]);
+                if (isReactors && m_rb.restype == 330) reactors.push_back(this->handle());
+                if (isXdict && m_rb.restype == 360 && !xdictHandle) xdictHandle = this->handle();
             }
             if (failed()) return m_status;
             if (m_rb.restype == 0) {
@@ -734,7 +809,7 @@ Acad::ErrorStatus DxfReader::readObject(const std::string& dxfName, AcDbObjectId
                 break;
             }
         } else if (code == 330 && !haveOwner) {
-            ownerHandle = static_cast<uint64_t>(m_rb.resval.rlname[0]);
+            ownerHandle = this->handle();
             haveOwner = true;
         } else {
             back();
@@ -1007,8 +1082,8 @@ Acad::ErrorStatus DxfReader::readBlocks() {
                 case 3: if (blockName.empty()) blockName = str(); break;
                 case 1: path = str(); break;
                 case 4: comments = str(); break;
-                case 70: flags = m_rb.resval.rint; break;
-                case 10: origin.set(m_rb.resval.rpoint[0], m_rb.resval.rpoint[1], m_rb.resval.rpoint[2]); break;
+                case 70: flags = integer(); break;
+                case 10: origin = point(); break;
                 default: break;
                 }
             }
@@ -1047,6 +1122,7 @@ Acad::ErrorStatus DxfReader::readBlocks() {
             if (failed()) return m_status;
             continue;
         }
+        if (refuseLayoutName(name, "BLOCKS") != Acad::eOk) return m_status;
         if (current.isNull()) return fail("%s outside of a BLOCK", name.c_str());
         if (readEntityInto(name, current) != Acad::eOk) return m_status;
     }
@@ -1061,7 +1137,7 @@ Acad::ErrorStatus DxfReader::readEntities() {
         if (m_rb.restype != 0) return fail("expected group 0 in the ENTITIES section, found group %d", m_rb.restype);
         std::string name = str();
         if (name == "ENDSEC") return Acad::eOk;
-        if (name == "EOF" || name == "SECTION") return fail("the ENTITIES section ends without 0 ENDSEC");
+        if (refuseLayoutName(name, "ENTITIES") != Acad::eOk) return m_status;
         if (readEntityInto(name, model) != Acad::eOk) return m_status;
     }
     return failed() ? m_status : fail("the file ends inside the ENTITIES section");
@@ -1073,7 +1149,7 @@ Acad::ErrorStatus DxfReader::readObjects() {
         if (m_rb.restype != 0) return fail("expected group 0 in the OBJECTS section, found group %d", m_rb.restype);
         std::string name = str();
         if (name == "ENDSEC") return Acad::eOk;
-        if (name == "EOF" || name == "SECTION") return fail("the OBJECTS section ends without 0 ENDSEC");
+        if (refuseLayoutName(name, "OBJECTS") != Acad::eOk) return m_status;
         AcDbObject* obj = nullptr;
         if (readObject(name, AcDbObjectId::kNull, false, true, obj) != Acad::eOk) return m_status;
         if (!obj) continue;

@@ -92,10 +92,20 @@ void decodeText(std::string_view text, bool cp1252Bytes, std::string& out) {
                 continue;
             }
         }
-        if (c >= 0x80 && fromCodePage)
-            appendUtf8(out, cp1252(c));
-        else
+        if (c < 0x80) {
             out += static_cast<char>(c);
+            continue;
+        }
+        // A byte that starts no UTF-8 sequence is a code-page byte in any file, as the writer
+        // takes it: the text kept is always UTF-8.
+        char32_t cp;
+        size_t n = fromCodePage ? 0 : utf8At(text, i, cp);
+        if (n) {
+            out.append(text.data() + i, n);
+            i += n - 1;
+        } else {
+            appendUtf8(out, cp1252(c));
+        }
     }
 }
 

@@ -27,8 +27,8 @@ inline bool hasNonAscii(std::string_view text) {
     return false;
 }
 
-// File text to UTF-8: caret escapes, code page bytes (when cp1252 and the text is not
-// valid UTF-8) and \U+XXXX escapes.
+// File text to UTF-8: caret escapes, code page bytes (every byte beyond ASCII when cp1252 and
+// the text is not valid UTF-8; otherwise bytes that start no UTF-8 sequence) and \U+XXXX escapes.
 CADHOST_API void decodeText(std::string_view text, bool cp1252, std::string& out);
 // UTF-8 to ASCII with \U+XXXX escapes; bytes that are not UTF-8 are taken as Windows-1252.
 CADHOST_API void escapeUnicode(std::string_view text, std::string& out);

@@ -25,11 +25,6 @@ bool isLiveDatabase(const AcDbDatabase* db);
 std::string symbolKey(const char* name);
 bool isValidSymbolName(const char* name);
 
-// Deep copy of a result-buffer chain (strings and binary chunks duplicated).
-resbuf* copyChain(const resbuf* chain);
-// Value kind of a buffer by its restype: RTSTR, RTBINARY, RTREAL, ...
-int valueKind(int restype);
-
 // Records a database cannot do without (layer 0, the spaces, the standard linetypes).
 bool isRequiredRecord(const AcDbDatabase* db, AcDbObjectId id);
 // Keeps the names of current layer/linetype/style in the header in step with a rename.

@@ -13,11 +13,11 @@ AcDbObject::AcDbObject() = default;
 
 // A copy is a new object outside any database: identity, owner and reactors stay behind.
 AcDbObject::AcDbObject(const AcDbObject& other)
-    : AcGiDrawable(), m_db(other.m_db), m_xdata(copyChain(other.m_xdata)) {}
+    : AcGiDrawable(), m_db(other.m_db), m_xdata(cadhost::rx::copyResbufChain(other.m_xdata)) {}
 
 AcDbObject& AcDbObject::operator=(const AcDbObject& other) {
     if (this != &other) {
-        resbuf* copy = copyChain(other.m_xdata);
+        resbuf* copy = cadhost::rx::copyResbufChain(other.m_xdata);
         acutRelRb(m_xdata);
         m_xdata = copy;
     }

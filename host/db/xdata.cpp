@@ -7,35 +7,8 @@
 
 namespace cadhost::db {
 
-int valueKind(int restype) {
-    if (restype >= 5000) return restype == RTDXF0 ? RTSTR : restype;
-    return acdbGroupCodeToType(restype);
-}
-
-resbuf* copyChain(const resbuf* chain) {
-    resbuf* head = nullptr;
-    resbuf** tail = &head;
-    for (const resbuf* rb = chain; rb; rb = rb->rbnext) {
-        resbuf* c = acutNewRb(rb->restype);
-        c->resval = rb->resval;
-        int kind = valueKind(rb->restype);
-        if (kind == RTSTR) {
-            c->resval.rstring = rb->resval.rstring ? strdup(rb->resval.rstring) : nullptr;
-        } else if (kind == RTBINARY) {
-            c->resval.rbinary.buf = nullptr;
-            if (rb->resval.rbinary.buf && rb->resval.rbinary.clen > 0) {
-                size_t n = static_cast<size_t>(rb->resval.rbinary.clen);
-                c->resval.rbinary.buf = static_cast<char*>(std::malloc(n));
-                std::memcpy(c->resval.rbinary.buf, rb->resval.rbinary.buf, n);
-            } else {
-                c->resval.rbinary.clen = 0;
-            }
-        }
-        *tail = c;
-        tail = &c->rbnext;
-    }
-    return head;
-}
+using cadhost::rx::copyResbufChain;
+using cadhost::rx::resbufKind;
 
 Acad::ErrorStatus writeXData(AcDbDwgFiler* filer, const resbuf* chain) {
     Adesk::Int32 n = 0;
@@ -43,7 +16,7 @@ Acad::ErrorStatus writeXData(AcDbDwgFiler* filer, const resbuf* chain) {
     filer->writeInt32(n);
     for (const resbuf* rb = chain; rb; rb = rb->rbnext) {
         filer->writeInt16(rb->restype);
-        switch (valueKind(rb->restype)) {
+        switch (resbufKind(rb->restype)) {
         case RTSTR: filer->writeString(rb->resval.rstring ? rb->resval.rstring : ""); break;
         case RTBINARY:
             filer->writeBinaryChunk(rb->resval.rbinary.buf,
@@ -82,7 +55,7 @@ Acad::ErrorStatus readXData(AcDbDwgFiler* filer, resbuf*& chain) {
         resbuf* rb = acutNewRb(code);
         *tail = rb;
         tail = &rb->rbnext;
-        switch (valueKind(code)) {
+        switch (resbufKind(code)) {
         case RTSTR: {
             char* s = nullptr;
             filer->readString(&s);
@@ -153,14 +126,14 @@ resbuf* detachApp(resbuf*& chain, const char* app) {
 
 resbuf* AcDbObject::xData(const char* appName) const {
     assertReadEnabled();
-    if (!appName) return copyChain(m_xdata);
+    if (!appName) return copyResbufChain(m_xdata);
     for (const resbuf* rb = m_xdata; rb; rb = rb->rbnext) {
         if (!sameApp(rb, appName)) continue;
         const resbuf* last = rb;
         while (last->rbnext && last->rbnext->restype != 1001) last = last->rbnext;
         resbuf* rest = last->rbnext;
         const_cast<resbuf*>(last)->rbnext = nullptr;
-        resbuf* copy = copyChain(rb);
+        resbuf* copy = copyResbufChain(rb);
         const_cast<resbuf*>(last)->rbnext = rest;
         return copy;
     }
@@ -174,7 +147,7 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* xdata) {
     if (xdata->restype != 1001 || !xdata->resval.rstring || !*xdata->resval.rstring) return Acad::eInvalidInput;
     int braces = 0;
     for (const resbuf* rb = xdata; rb; rb = rb->rbnext) {
-        if (rb->restype < 1000 || rb->restype > 1071 || valueKind(rb->restype) == RTNONE) return Acad::eInvalidResBuf;
+        if (rb->restype < 1000 || rb->restype > 1071 || resbufKind(rb->restype) == RTNONE) return Acad::eInvalidResBuf;
         if (rb->restype == 1001) {
             if (!rb->resval.rstring || !*rb->resval.rstring || braces != 0) return Acad::eInvalidInput;
         } else if (rb->restype == 1002) {
@@ -185,7 +158,7 @@ Acad::ErrorStatus AcDbObject::setXData(const resbuf* xdata) {
     }
     if (braces != 0) return Acad::eInvalidInput;
     assertWriteEnabled();
-    resbuf* incoming = copyChain(xdata);
+    resbuf* incoming = copyResbufChain(xdata);
     while (incoming) {
         resbuf* section = detachApp(incoming, incoming->resval.rstring);
         acutRelRb(detachApp(m_xdata, section->resval.rstring));

@@ -54,37 +54,6 @@ std::string upper(const std::string& s) {
     return out;
 }
 
-int valueKind(int restype) {
-    if (restype >= 5000) return restype == RTDXF0 ? RTSTR : restype;
-    return acdbGroupCodeToType(restype);
-}
-
-resbuf* copyChain(const resbuf* chain) {
-    resbuf* head = nullptr;
-    resbuf* tail = nullptr;
-    for (const resbuf* rb = chain; rb; rb = rb->rbnext) {
-        resbuf* c = acutNewRb(rb->restype);
-        c->resval = rb->resval;
-        const int kind = valueKind(rb->restype);
-        if (kind == RTSTR) {
-            c->resval.rstring = rb->resval.rstring ? strdup(rb->resval.rstring) : nullptr;
-        } else if (kind == RTBINARY) {
-            c->resval.rbinary.buf = nullptr;
-            c->resval.rbinary.clen = 0;
-            if (rb->resval.rbinary.buf && rb->resval.rbinary.clen > 0) {
-                const auto n = static_cast<size_t>(rb->resval.rbinary.clen);
-                c->resval.rbinary.buf = static_cast<char*>(std::malloc(n));
-                std::memcpy(c->resval.rbinary.buf, rb->resval.rbinary.buf, n);
-                c->resval.rbinary.clen = rb->resval.rbinary.clen;
-            }
-        }
-        if (tail) tail->rbnext = c;
-        else head = c;
-        tail = c;
-    }
-    return head;
-}
-
 bool callableName(const char* name) {
     if (!name || !*name) return false;
     for (const char* p = name; *p; ++p)
@@ -181,7 +150,7 @@ int acedRetList(const resbuf* chain) {
     if (!lispListFromResbuf(chain, checked)) return RTERROR;
     if (checked.isNil()) return setResult(acutNewRb(RTNIL));
     // Stored as one bracketed list (see lispListFromResbuf), so numbers keep their types.
-    resbuf* copy = copyChain(chain);
+    resbuf* copy = cadhost::rx::copyResbufChain(chain);
     if (checked.isList() && chain->restype == RTLB) {
         int depth = 0;
         const resbuf* rb = chain;
@@ -203,7 +172,7 @@ int acedRetList(const resbuf* chain) {
 int acedRetVal(const resbuf* value) {
     if (!value || !frame()) return RTERROR;
     if (value->restype == RTLB || value->restype == RTLE || value->restype == RTDOTE) return RTERROR;
-    resbuf* one = copyChain(value);
+    resbuf* one = cadhost::rx::copyResbufChain(value);
     acutRelRb(one->rbnext);
     one->rbnext = nullptr;
     return setResult(one);
@@ -268,7 +237,7 @@ AcedCallResult acedHostInvoke(const char* name, const resbuf* args) {
 
     Frame f;
     f.code = info.functionCode;
-    f.args = copyChain(args);
+    f.args = cadhost::rx::copyResbufChain(args);
     int rc = RTERROR;
     {
         FrameScope scope(&f);

@@ -106,7 +106,7 @@ LispValue point(const resbuf* rb, int count) {
 // A DXF group as (code . value), or (code x y z) for points.
 bool groupValue(const resbuf* rb, LispValue& out, std::string& error) {
     const int code = rb->restype == RTDXF0 ? 0 : rb->restype;
-    const int kind = rb->restype == RTDXF0 ? RTSTR : acdbGroupCodeToType(rb->restype);
+    const int kind = cadhost::rx::resbufKind(rb->restype);
     LispValue value;
     switch (kind) {
     case RTSTR: value = LispValue::string(rb->resval.rstring ? rb->resval.rstring : ""); break;

@@ -44,13 +44,41 @@ int acdbGroupCodeToType(int code) {
     return RTNONE;
 }
 
-namespace {
-// Kind of value a buffer holds: restypes from 5000 up are value types, the rest group codes.
-int kindOf(int restype) {
+namespace cadhost::rx {
+
+int resbufKind(int restype) {
     if (restype >= 5000) return restype == RTDXF0 ? RTSTR : restype;
     return acdbGroupCodeToType(restype);
 }
-}  // namespace
+
+resbuf* copyResbufChain(const resbuf* chain) {
+    resbuf* head = nullptr;
+    resbuf** tail = &head;
+    for (const resbuf* rb = chain; rb; rb = rb->rbnext) {
+        resbuf* c = acutNewRb(rb->restype);
+        c->resval = rb->resval;
+        const int kind = resbufKind(rb->restype);
+        if (kind == RTSTR) {
+            c->resval.rstring = rb->resval.rstring ? strdup(rb->resval.rstring) : nullptr;
+        } else if (kind == RTBINARY) {
+            c->resval.rbinary.buf = nullptr;
+            c->resval.rbinary.clen = 0;
+            if (rb->resval.rbinary.buf && rb->resval.rbinary.clen > 0) {
+                const auto n = static_cast<size_t>(rb->resval.rbinary.clen);
+                c->resval.rbinary.buf = static_cast<char*>(std::malloc(n));
+                std::memcpy(c->resval.rbinary.buf, rb->resval.rbinary.buf, n);
+                c->resval.rbinary.clen = rb->resval.rbinary.clen;
+            }
+        }
+        *tail = c;
+        tail = &c->rbnext;
+    }
+    return head;
+}
+
+}  // namespace cadhost::rx
+
+using cadhost::rx::resbufKind;
 
 resbuf* acutNewRb(int type) {
     auto* rb = new resbuf;
@@ -61,7 +89,7 @@ resbuf* acutNewRb(int type) {
 int acutRelRb(resbuf* rb) {
     while (rb) {
         resbuf* next = rb->rbnext;
-        int kind = kindOf(rb->restype);
+        int kind = resbufKind(rb->restype);
         if (kind == RTSTR) std::free(rb->resval.rstring);
         else if (kind == RTBINARY) std::free(rb->resval.rbinary.buf);
         delete rb;
@@ -80,7 +108,7 @@ resbuf* acutBuildList(int type, ...) {
     resbuf* tail = nullptr;
     for (; type != 0 && type != RTNONE; type = va_arg(args, int)) {
         resbuf* rb = acutNewRb(type);
-        switch (kindOf(type)) {
+        switch (resbufKind(type)) {
         case RTSTR: {
             const char* s = va_arg(args, const char*);
             rb->resval.rstring = strdup(s ? s : "");

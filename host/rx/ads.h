@@ -58,7 +58,7 @@ union ads_u_val {
 struct resbuf {
     resbuf* rbnext = nullptr;
     short restype = 0;
-    ads_u_val resval{};
+    ads_u_val resval{.rpoint = {0.0, 0.0, 0.0}};  // the widest member: every byte starts zero
 };
 
 CADHOST_API resbuf* acutNewRb(int type);
@@ -66,3 +66,12 @@ CADHOST_API int acutRelRb(resbuf* rb);  // frees the whole chain and its strings
 CADHOST_API resbuf* acutBuildList(int type, ...);  // pairs of (type, value), ending with 0
 // Value kind of a DXF group code inside result buffers (RTREAL, RTSHORT, RTSTR, ...).
 CADHOST_API int acdbGroupCodeToType(int groupCode);  // RTNONE for unknown codes
+
+namespace cadhost::rx {
+// Kind of value a buffer holds by its restype (RTSTR, RTBINARY, RTREAL, ...): restypes from 5000
+// up are value types, the rest group codes (acdbGroupCodeToType). Allocation, release and copying
+// of buffers all go by it: RTSTR owns a malloc'd string, RTBINARY a malloc'd chunk.
+CADHOST_API int resbufKind(int restype);
+// Deep copy of a chain (strings and binary chunks duplicated); free with acutRelRb.
+CADHOST_API resbuf* copyResbufChain(const resbuf* chain);
+}  // namespace cadhost::rx

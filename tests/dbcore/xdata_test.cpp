@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <cstring>
+#include <new>
 #include "db/dwgmemfiler.h"
+#include "db/dxftokens.h"
 #include "testentities.h"
 
 namespace {
@@ -120,6 +122,45 @@ TEST(ExtendedData, SurvivesDwgFiling) {
     EXPECT_EQ(find(back, 1071)->resval.rlong, 70000);
     EXPECT_STREQ(find(back, 1005)->resval.rstring, "1F");
     acutRelRb(back);
+}
+
+// The DXF reader hands on extended data groups as result buffers: for every code it can hand on,
+// what its values own (a string, a binary chunk, nothing) is what release and copying free.
+TEST(ResultBuffers, ExtendedDataCodesOwnWhatReleaseAndCopyFree) {
+    using cadhost::dxf::ValueKind;
+    for (int code = 1000; code <= 1071; ++code) {
+        const ValueKind text = cadhost::dxf::kindOfGroupCode(code);
+        const int kind = cadhost::rx::resbufKind(code);
+        EXPECT_EQ(text == ValueKind::String, kind == RTSTR) << code;
+        EXPECT_EQ(text == ValueKind::Binary, kind == RTBINARY) << code;
+        EXPECT_NE(kind, RTNONE) << code;
+    }
+    // Value types stand for themselves, group codes beyond the known ones own nothing.
+    EXPECT_EQ(cadhost::rx::resbufKind(RTBINARY), RTBINARY);
+    EXPECT_EQ(cadhost::rx::resbufKind(RTDXF0), RTSTR);
+    EXPECT_EQ(cadhost::rx::resbufKind(1072), RTNONE);
+
+    const char bytes[] = {1, 2, 3};
+    ads_u_val::ads_binary chunk{3, const_cast<char*>(bytes)};
+    resbuf* chain = acutBuildList(1001, "APP", 1004, &chunk, 1000, "x", RTBINARY, &chunk, RTDXF0, "LINE", 0);
+    resbuf* copy = cadhost::rx::copyResbufChain(chain);
+    ASSERT_EQ(count(copy), 5);
+    EXPECT_NE(find(copy, 1004)->resval.rbinary.buf, find(chain, 1004)->resval.rbinary.buf);
+    EXPECT_EQ(std::memcmp(find(copy, 1004)->resval.rbinary.buf, bytes, 3), 0);
+    EXPECT_STREQ(find(copy, RTDXF0)->resval.rstring, "LINE");
+    acutRelRb(chain);
+    acutRelRb(copy);
+}
+
+TEST(ResultBuffers, StartWithEveryByteOfTheValueZero) {
+    alignas(resbuf) unsigned char storage[sizeof(resbuf)];
+    std::memset(storage, 0xAB, sizeof storage);
+    auto* rb = new (storage) resbuf;
+    EXPECT_EQ(rb->resval.rpoint[1], 0.0);
+    EXPECT_EQ(rb->resval.rpoint[2], 0.0);
+    EXPECT_EQ(rb->resval.rlname[1], 0);
+    EXPECT_EQ(rb->resval.rbinary.buf, nullptr);
+    rb->~resbuf();
 }
 
 TEST(ResultBuffers, BuildListReadsEachKind) {

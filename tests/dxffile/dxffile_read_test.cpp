@@ -195,6 +195,99 @@ TEST(DxfRead, BrokenFilesLeaveTheDrawingAsItWas) {
     EXPECT_EQ(target.readDxfFile(dir.file("none.dxf").c_str()), Acad::eFileNotFound);
 }
 
+// A group is taken for the kind of value its code holds: anything else, in any section, is an
+// error that names the line, and the drawing stays as it was.
+TEST(DxfRead, GroupsOfTheWrongKindAreErrorsNamingTheirLine) {
+    TempDir dir;
+    AcDbDatabase target(true, true);
+    append(&target, target.modelSpaceId(), new AcDbCircle(AcGePoint3d(1, 1, 0), AcGeVector3d::kZAxis, 9));
+    const std::string before = snapshot(&target, dir);
+    const size_t objects = target.numObjects();
+
+    const std::string header = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1018\n";
+    const std::string vport = "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nVPORT\n  0\nVPORT\n  2\n*ACTIVE\n 70\n0\n"
+                              "1001\nACAD\n";
+    const std::string line = "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  8\n0\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n"
+                             "1001\nACAD\n";
+    const std::string tail = "  0\nENDSEC\n  0\nEOF\n";
+    struct Case {
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {"  0\nSECTION\n  2\nHEADER\n  9\n$HANDSEED\n 70\n2\n" + tail,
+         "line 7: group 70 holds a 16-bit integer where text is expected"},
+        {header + "  9\n$HANDSEED\n 10\n1.0\n 20\n2.0\n" + tail, "line 11: group 10 holds a real where text is expected"},
+        {header + "  9\n$HANDSEED\n310\nABCD\n" + tail, "line 11: group 310 holds binary data"},
+        {header + "  9\n$HANDSEED\n  5\nXYZ\n" + tail, "$HANDSEED is not a hexadecimal handle: 'XYZ'"},
+        // Codes beyond the DXF ones, or that do not fit a result buffer's code.
+        {line + "1072\nnote\n" + tail, "line 19: group code 1072 is not a DXF group code"},
+        {line + "4999\nnote\n" + tail, "group code 4999 is not a DXF group code"},
+        {vport + "5090\n1.0\n  0\nENDTAB\n" + tail, "line 17: group code 5090 is not a DXF group code"},
+        {line + "66540\nABCD\n" + tail, "group code 66540 is not a DXF group code"},
+        {line + " -1\nx\n" + tail, "group code -1 is not a DXF group code"},
+        // Extended data the object cannot keep.
+        {line + "1002\n{\n1000\nopen\n" + tail, "the extended data cannot be kept"},
+    };
+    std::string path = dir.file("kinds.dxf");
+    for (const Case& c : cases) {
+        writeText(path, c.text);
+        EXPECT_EQ(target.readDxfFile(path.c_str()), Acad::eDxfReadAborted) << c.text;
+        EXPECT_NE(target.lastError().find(c.message), std::string::npos) << target.lastError();
+        EXPECT_EQ(target.numObjects(), objects);
+        EXPECT_EQ(target.numOpenObjects(), 0);
+    }
+    EXPECT_EQ(snapshot(&target, dir), before);
+
+    // The same files with groups of the right kinds read.
+    for (const std::string& good : {header + "  9\n$HANDSEED\n  5\n2A\n" + tail,
+                                     line + "1000\nnote\n1004\nABCD\n1071\n70000\n" + tail,
+                                     vport + "1040\n1.0\n  0\nENDTAB\n" + tail}) {
+        writeText(path, good);
+        EXPECT_EQ(target.readDxfFile(path.c_str()), Acad::eOk) << target.lastError() << "\n" << good;
+        EXPECT_EQ(target.numOpenObjects(), 0);
+    }
+}
+
+// Header variables a file gives under codes of another kind than AutoCAD's keep their values
+// and are written under codes that read back.
+TEST(DxfRead, HeaderVariablesOfAnotherKindWriteBackReadably) {
+    TempDir dir;
+    const std::string path = dir.file("header.dxf"), again = dir.file("again.dxf");
+    writeText(path, "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1018\n  9\n$ANGBASE\n  1\nAC1021\n"
+                    "  9\n$LUNITS\n 90\n70000\n  9\n$CLAYER\n 70\n3\n  9\n$ZZCOUNT\n 90\n-40000\n"
+                    "  9\n$INSBASE\n 40\n2.5\n  0\nENDSEC\n  0\nEOF\n");
+    AcDbDatabase db(false, true);
+    ASSERT_EQ(db.readDxfFile(path.c_str()), Acad::eOk) << db.lastError();
+    ASSERT_EQ(db.dxfOut(again.c_str()), Acad::eOk) << db.lastError();
+    AcDbDatabase back(false, true);
+    ASSERT_EQ(back.readDxfFile(again.c_str()), Acad::eOk) << back.lastError();
+    for (const char* name : {"ANGBASE", "LUNITS", "CLAYER", "ZZCOUNT", "INSBASE"})
+        EXPECT_TRUE(back.headerValue(name) == db.headerValue(name)) << name;
+    EXPECT_TRUE(back.headerValue("LUNITS") == AcDbHeaderValue(70000));
+}
+
+// Group 0 names that lay out the file start no entity or object: kept as proxies, they would be
+// written back where they end a section or a block.
+TEST(DxfRead, LayoutNamesStartNoEntity) {
+    TempDir dir;
+    const std::string path = dir.file("layout.dxf");
+    const std::string block = "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\nB\n 10\n0\n 20\n0\n";
+    const std::pair<std::string, const char*> cases[] = {
+        {block + "  0\nSECTION\n  2\nENTITIES\n  0\nENDSEC\n  0\nEOF\n", "line 13: the BLOCKS section ends without 0 ENDSEC"},
+        {block + "  0\nTABLE\n  8\n0\n  0\nENDBLK\n  0\nENDSEC\n  0\nEOF\n", "0 TABLE in the BLOCKS section"},
+        {"  0\nSECTION\n  2\nENTITIES\n  0\nENDBLK\n  8\n0\n  0\nENDSEC\n  0\nEOF\n", "0 ENDBLK in the ENTITIES section"},
+        {"  0\nSECTION\n  2\nOBJECTS\n  0\nCLASS\n  0\nENDSEC\n  0\nEOF\n", "0 CLASS in the OBJECTS section"},
+    };
+    AcDbDatabase db(true, true);
+    const size_t objects = db.numObjects();
+    for (const auto& [text, message] : cases) {
+        writeText(path, text);
+        EXPECT_EQ(db.readDxfFile(path.c_str()), Acad::eDxfReadAborted) << text;
+        EXPECT_NE(db.lastError().find(message), std::string::npos) << db.lastError();
+        EXPECT_EQ(db.numObjects(), objects);
+    }
+}
+
 // Every DXF file of the LibreCAD data (part library and hatch patterns) reads, writes, and
 // reads back with the same entities.
 TEST(DxfRead, LibreCadLibrary) {

@@ -1,6 +1,8 @@
 // The DXF filers: groups as items, look-ahead, ids, the memory filer.
 #include <gtest/gtest.h>
 #include <cstring>
+#include <string>
+#include <vector>
 #include "db/database.h"
 #include "db/dxffiler.h"
 
@@ -75,6 +77,8 @@ TEST(DxfInFiler, BadValuesGiveTheLineAndWhatWasExpected) {
         {"310\nABC\n", "expected hexadecimal bytes"},
         {"  8\nA\nxyz\n0\n", "line 3: group code is not an integer"},
         {"  8\nA\n 10\n", "has no value line"},
+        {"1001\nAPP\n5090\n1.0\n", "line 3: group code 5090 is not a DXF group code"},
+        {" -3\nx\n", "line 1: group code -3 is not a DXF group code"},
     };
     for (const Case& c : cases) {
         TokenReader r(c.text);
@@ -108,17 +112,35 @@ TEST(DxfInFiler, HandlesBecomeIdsOfTheDatabase) {
     EXPECT_STREQ(rb.resval.rstring, "2A");  // group 5 is text
 }
 
-TEST(DxfInFiler, TextIsDecoded) {
-    std::string text = std::string("  1\nA^JB\n  1\nCaf\\U+00E9\n  1\nM\xFC") + "ller\n  1\n\xC3\xA9t\xC3\xA9\n";
+namespace {
+// The text values of the groups, as a filer decodes them.
+std::vector<std::string> decodedTexts(const std::string& text, bool cp1252) {
     TokenReader r(text);
     AcDbDxfInFiler f(r, nullptr);
-    f.setCodePage1252(true);
-    resbuf rb;
-    const char* expected[] = {"A\nB", "Caf\xC3\xA9", "M\xC3\xBCller", "\xC3\xA9t\xC3\xA9"};
-    for (const char* e : expected) {
-        ASSERT_EQ(f.readItem(&rb), Acad::eOk);
-        EXPECT_STREQ(rb.resval.rstring, e);
-    }
+    f.setCodePage1252(cp1252);
+    std::vector<std::string> out;
+    for (resbuf rb; f.readItem(&rb) == Acad::eOk;) out.emplace_back(rb.resval.rstring);
+    return out;
+}
+}  // namespace
+
+TEST(DxfInFiler, TextIsDecoded) {
+    std::string text = std::string("  1\nA^JB\n  1\nCaf\\U+00E9\n  1\nM\xFC") + "ller\n  1\n\xC3\xA9t\xC3\xA9\n";
+    const std::vector<std::string> expected = {"A\nB", "Caf\xC3\xA9", "M\xC3\xBCller", "\xC3\xA9t\xC3\xA9"};
+    EXPECT_EQ(decodedTexts(text, true), expected);
+}
+
+// A UTF-8 file's bytes that start no UTF-8 sequence read as code-page bytes, as the writer
+// takes them, so what was read is what a save writes.
+TEST(DxfInFiler, BytesOfAUtf8FileThatAreNoUtf8ReadAsCodePageBytes) {
+    std::string text = std::string("  1\nM\xFC") + "ller \xE2\x82\xAC\n  1\n\x9D\xC3\n";
+    const std::vector<std::string> expected = {"M\xC3\xBCller \xE2\x82\xAC", "\xC2\x9D\xC3\x83"};
+    EXPECT_EQ(decodedTexts(text, false), expected);
+    // Written (escaped) and read again: the same text.
+    TokenWriter w;
+    AcDbDxfOutFiler out(w, nullptr);
+    for (const std::string& e : expected) out.writeString(1, e.c_str());
+    EXPECT_EQ(decodedTexts(w.str(), true), expected);
 }
 
 TEST(DxfOutFiler, WritesGroupsAsDxfText) {

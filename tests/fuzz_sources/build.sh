@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds the libFuzzer targets with clang: the host library once (sanitized, through CMake),
-# then each target with the module sources it exercises compiled in, instrumented.
+# Builds the libFuzzer targets with clang: the host library once (sanitized and instrumented for
+# coverage, through CMake), then each target with the module sources it exercises compiled in.
 #
 #   tests/fuzz_sources/build.sh [target...]     (default: every *_fuzz.cpp here)
 #   out/fuzz/interpreter_fuzz -max_len=512 -timeout=10 out/fuzz/corpus/interpreter
@@ -11,7 +11,8 @@ OUT=${OUT:-$ROOT/out/fuzz}
 JOBS=${JOBS:-8}
 
 cmake -S "$ROOT" -B "$OUT/host" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCADHOST_SANITIZE=ON -DCADHOST_TESTS=OFF >/dev/null
+    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCADHOST_SANITIZE=ON -DCADHOST_TESTS=OFF \
+    -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link >/dev/null
 cmake --build "$OUT/host" --target cadhost -j"$JOBS" >/dev/null
 LIB="$OUT/host/bin"
 
@@ -49,7 +50,7 @@ targets=${*:-$(cd "$ROOT/tests/fuzz_sources" && ls *_fuzz.cpp | sed 's/\.cpp$//'
 for target in $targets; do
     extra=""
     case "$target" in
-    interpreter_fuzz | entity_readers_fuzz | drawingfile_fuzz) extra=$(module_objects) ;;
+    interpreter_fuzz | entity_readers_fuzz | drawingfile_fuzz | dxfdrawing_fuzz) extra=$(module_objects) ;;
     # The drive mapping and the pattern matcher compiled in, so that the fuzzer sees their branches.
     paths_fuzz) extra="$ROOT/host/win/drives.cpp $ROOT/host/win/filesearch.cpp $ROOT/host/win/fileinfo.cpp" ;;
     rcscript_fuzz | resourceimage_fuzz) extra=$(resource_objects) ;;
