@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cmath>
 #include <limits>
+#include <unordered_set>
 #include <vector>
 #include "db/database.h"
 #include "ed/commandline.h"
@@ -34,21 +35,30 @@ void setErrno(int value) {
     acedHostSetVar("ERRNO", &rb, false);
 }
 
-std::vector<AcDbObjectId> spaceEntities() {
-    std::vector<AcDbObjectId> ids;
+// Calls fn with the ids of the current space's entities that are not erased, from the first one
+// (from the last one when not forward), until fn answers false.
+template <class Fn>
+void walkSpace(bool forward, Fn&& fn) {
     AcDbDatabase* db = drawing();
-    if (!db) return ids;
     AcDbBlockTableRecord* space = nullptr;
-    if (acdbOpenObject(space, db->currentSpaceId(), AcDb::kForRead) != Acad::eOk) return ids;
+    if (!db || acdbOpenObject(space, db->currentSpaceId(), AcDb::kForRead) != Acad::eOk) return;
     AcDbBlockTableRecordIterator* it = nullptr;
-    if (space->newIterator(it) == Acad::eOk) {
-        for (; !it->done(); it->step()) {
+    if (space->newIterator(it, forward) == Acad::eOk) {
+        for (; !it->done(); it->step(forward)) {
             AcDbObjectId id;
-            if (it->getEntityId(id) == Acad::eOk) ids.push_back(id);
+            if (it->getEntityId(id) == Acad::eOk && !fn(id)) break;
         }
         delete it;
     }
     space->close();
+}
+
+std::vector<AcDbObjectId> spaceEntities() {
+    std::vector<AcDbObjectId> ids;
+    walkSpace(true, [&](AcDbObjectId id) {
+        ids.push_back(id);
+        return true;
+    });
     return ids;
 }
 
@@ -115,15 +125,32 @@ bool inWindow(const AcArray<AcGePoint3dArray>& paths, const Box& box, bool cross
     return any && !crossing;
 }
 
-void addUnique(AcDbObjectIdArray& ids, AcDbObjectId id, int& added, int& duplicates) {
-    if (ids.contains(id)) ++duplicates;
-    else {
-        ids.append(id);
-        ++added;
+// The ids chosen so far, in the order chosen, each once; counts what one round adds.
+class Chosen {
+public:
+    explicit Chosen(AcDbObjectIdArray& ids) : m_ids(ids) {}
+    void reserve(size_t more) {
+        m_ids.setPhysicalLength(m_ids.length() + static_cast<int>(more));
+        m_seen.reserve(m_seen.size() + more);
     }
-}
+    void add(AcDbObjectId id) {
+        if (m_seen.insert(id).second) {
+            m_ids.append(id);
+            ++added;
+        } else {
+            ++duplicates;
+        }
+    }
+    int added = 0, duplicates = 0;
 
-void reportFound(int added, int duplicates) {
+private:
+    AcDbObjectIdArray& m_ids;
+    std::unordered_set<AcDbObjectId> m_seen;
+};
+
+void reportFound(Chosen& chosen) {
+    const int added = chosen.added, duplicates = chosen.duplicates;
+    chosen.added = chosen.duplicates = 0;
     if (duplicates) acutPrintf("\n%d found (%d duplicate)", added + duplicates, duplicates);
     else acutPrintf("\n%d found", added);
 }
@@ -161,8 +188,12 @@ AcDbObjectId acedHostPickEntity(const AcGePoint3d& point, double tolerance) {
 }
 
 AcDbObjectId acedHostLastEntity() {
-    std::vector<AcDbObjectId> ids = spaceEntities();
-    return ids.empty() ? AcDbObjectId() : ids.back();
+    AcDbObjectId last;
+    walkSpace(false, [&](AcDbObjectId id) {
+        last = id;
+        return false;
+    });
+    return last;
 }
 
 int acedEntSel(const char* prompt, ads_name entity, ads_point point) {
@@ -186,27 +217,29 @@ int acedEntSel(const char* prompt, ads_name entity, ads_point point) {
 
 int acedHostSelectObjects(const char* prompt, AcDbObjectIdArray& ids) {
     ids.removeAll();
+    Chosen chosen(ids);
     for (;;) {
         acedInitGet(0, "ALL Last Window Crossing");
         ads_point pt;
         int rc = acedGetPoint(nullptr, prompt ? prompt : "\nSelect objects: ", pt);
         if (rc == RTNONE) break;
         if (rc != RTNORM && rc != RTKWORD) return rc;
-        int added = 0, duplicates = 0;
         if (rc == RTNORM) {
             AcDbObjectId id = acedHostPickEntity(AcGePoint3d(pt[0], pt[1], pt[2]));
-            if (!id.isNull()) addUnique(ids, id, added, duplicates);
-            reportFound(added, duplicates);
+            if (!id.isNull()) chosen.add(id);
+            reportFound(chosen);
             continue;
         }
         char kw[133];
         acedGetInput(kw);
         std::string keyword = kw;
         if (keyword == "ALL") {
-            for (AcDbObjectId id : spaceEntities()) addUnique(ids, id, added, duplicates);
+            const std::vector<AcDbObjectId> all = spaceEntities();
+            chosen.reserve(all.size());
+            for (AcDbObjectId id : all) chosen.add(id);
         } else if (keyword == "Last") {
             AcDbObjectId id = acedHostLastEntity();
-            if (!id.isNull()) addUnique(ids, id, added, duplicates);
+            if (!id.isNull()) chosen.add(id);
         } else {
             AcGePoint3d a, b;
             if ((rc = askCorner("\nSpecify first corner: ", a)) != RTNORM) return rc == RTNONE ? RTCAN : rc;
@@ -216,10 +249,10 @@ int acedHostSelectObjects(const char* prompt, AcDbObjectIdArray& ids) {
             for (AcDbObjectId id : spaceEntities()) {
                 AcArray<AcGePoint3dArray> paths;
                 if (outline(id, tol, paths) && inWindow(paths, box, keyword == "Crossing"))
-                    addUnique(ids, id, added, duplicates);
+                    chosen.add(id);
             }
         }
-        reportFound(added, duplicates);
+        reportFound(chosen);
     }
     return ids.isEmpty() ? RTNONE : RTNORM;
 }

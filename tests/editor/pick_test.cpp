@@ -69,4 +69,19 @@ TEST_F(Picking, WindowCrossingLastAndAll) {
     EXPECT_EQ(acedHostSelectObjects(nullptr, ids), RTNONE);
 }
 
+TEST_F(Picking, LastSkipsErasedEntitiesAndAllTakesEachOnce) {
+    AcDbEntity* entity = nullptr;
+    ASSERT_EQ(acdbOpenObject(entity, circle, AcDb::kForWrite), Acad::eOk);
+    entity->erase();
+    entity->close();
+    EXPECT_EQ(acedHostLastEntity(), vertical) << "the erased circle is not the last entity";
+    AcDbObjectIdArray ids;
+    input.push("ALL L ALL W -1,-1 101,1\n\n");
+    ASSERT_EQ(acedHostSelectObjects(nullptr, ids), RTNORM);
+    EXPECT_EQ(ids, AcDbObjectIdArray({horizontal, vertical}));
+    EXPECT_TRUE(printed("2 found (2 duplicate)"));
+    EXPECT_TRUE(printed("1 found (1 duplicate)"));
+    EXPECT_EQ(acdbHostOpenObjectCount(), 0);
+}
+
 }  // namespace
