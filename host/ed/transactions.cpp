@@ -48,9 +48,9 @@ AcTransaction* AcDbTransactionManager::startTransaction() {
     // What the new transaction does to objects already open for write is put back by its
     // abort: their states now are its starting point.
     for (const auto& entry : m_held) {
-        AcDbStub* stub = entry.first.stub();
-        if (stub && stub->database && entry.second.object->isWriteEnabled())
-            stub->database->internalUndoLog().objectOpenedForWrite(stub);
+        if (!cadhost::db::isLiveDatabase(entry.second.database)) continue;
+        if (entry.second.object->isWriteEnabled())
+            entry.second.database->internalUndoLog().objectOpenedForWrite(entry.first.stub());
     }
     return m_active.back().get();
 }
@@ -62,6 +62,10 @@ Acad::ErrorStatus AcDbTransactionManager::open(AcTransaction* into, AcDbObject*&
     if (id.isNull()) return Acad::eNullObjectId;
     if (mode != AcDb::kForRead && mode != AcDb::kForWrite && mode != AcDb::kForNotify) return Acad::eInvalidOpenState;
     auto it = m_held.find(id);
+    if (it != m_held.end() && !cadhost::db::isLiveDatabase(it->second.database)) {
+        m_held.erase(it);  // the id was reused by a drawing made since
+        it = m_held.end();
+    }
     if (it != m_held.end()) {
         AcDbObject* held = it->second.object;
         if (held->isErased() && !openErased) return Acad::eWasErased;
@@ -76,7 +80,7 @@ Acad::ErrorStatus AcDbTransactionManager::open(AcTransaction* into, AcDbObject*&
     AcDbObject* opened = nullptr;
     const AcDb::OpenMode how = mode == AcDb::kForWrite ? AcDb::kForWrite : AcDb::kForRead;
     if (Acad::ErrorStatus es = acdbOpenObject(opened, id, how, openErased); es != Acad::eOk) return es;
-    m_held[id] = Held{opened, into};
+    m_held[id] = Held{opened, into, id.database()};
     object = opened;
     return Acad::eOk;
 }
@@ -102,7 +106,7 @@ Acad::ErrorStatus AcDbTransactionManager::addNewlyCreatedDBRObject(AcDbObject* o
     if (it != m_held.end()) return Acad::eOk;
     if (!object->isWriteEnabled()) return Acad::eNotOpenForWrite;
     join(id.database());
-    m_held[id] = Held{object, m_active.back().get()};
+    m_held[id] = Held{object, m_active.back().get(), id.database()};
     return Acad::eOk;
 }
 
@@ -113,9 +117,9 @@ void AcDbTransactionManager::closeHeldBy(const AcTransaction* owner) {
             ++it;
             continue;
         }
-        AcDbObject* object = it->second.object;
+        const Held held = it->second;
         it = m_held.erase(it);
-        object->close();
+        if (cadhost::db::isLiveDatabase(held.database)) held.object->close();
     }
 }
 
@@ -157,6 +161,7 @@ std::vector<AcDbObjectId> AcDbTransactionManager::changedEntities() const {
     std::vector<AcDbObjectId> ids;
     for (const auto& entry : m_held) {
         const AcDbObject* object = entry.second.object;
+        if (!cadhost::db::isLiveDatabase(entry.second.database)) continue;
         if (object->isWriteEnabled() && object->isModified() && AcDbEntity::cast(object)) ids.push_back(entry.first);
     }
     return ids;

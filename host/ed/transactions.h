@@ -69,6 +69,7 @@ private:
     struct Held {
         AcDbObject* object = nullptr;
         AcTransaction* owner = nullptr;
+        AcDbDatabase* database = nullptr;  // objects of a drawing destroyed meanwhile are let go
     };
     Acad::ErrorStatus open(AcTransaction* into, AcDbObject*& object, AcDbObjectId id, AcDb::OpenMode mode,
                            bool openErased);
