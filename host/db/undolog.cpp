@@ -45,22 +45,25 @@ struct AcDbUndoLog::Record {
     bool erasedBefore = false;
     bool erasedAfter = false;
     // The state at the first write-open (not for created objects), in the group's data or, for
-    // an object opened while another one was being filed, in a filer of its own.
+    // an object opened while another one was being filed, in a filer of its own. Shared, so
+    // that a record moves with its data when a transaction hands it to the enclosing group.
     int64_t beforeAt = -1;
-    std::unique_ptr<AcDbDwgMemoryFiler> ownBefore;
+    std::shared_ptr<AcDbDwgMemoryFiler> before;
     int64_t afterAt = -1;  // in the group's after data, filed when the group is undone
 };
 
 struct AcDbUndoLog::Group {
     std::string name;
     unsigned long long serial = 0;
-    bool preview = false;
+    bool preview = false;      // never redone: a drag preview or a transaction
+    bool transaction = false;  // ended into the enclosing group, or aborted
     std::vector<Record> records;
     std::unordered_set<const AcDbStub*> recorded;
     std::unique_ptr<std::map<std::string, AcDbHeaderValue>> headerBefore, headerAfter;
     AcDbHandle seedBefore, seedAfter;
     // One undo filer for all states of the group: ids written once, one buffer.
-    std::unique_ptr<AcDbDwgMemoryFiler> beforeData, afterData;
+    std::shared_ptr<AcDbDwgMemoryFiler> beforeData;
+    std::unique_ptr<AcDbDwgMemoryFiler> afterData;
     bool empty() const { return records.empty() && !headerBefore; }
 };
 
@@ -107,19 +110,20 @@ void AcDbUndoLog::objectOpenedForWrite(AcDbStub* stub) {
     group->records[index].erasedBefore = stub->erased;
     if (m_filing) {
         // Opened while another object files itself: its bytes cannot go between those.
-        auto own = std::make_unique<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
+        auto own = std::make_shared<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
         const int64_t at = fileState(*own, stub->object);
         Record& r = group->records[index];
         r.beforeAt = at;
-        r.ownBefore = std::move(own);
+        r.before = std::move(own);
         return;
     }
-    if (!group->beforeData) group->beforeData = std::make_unique<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
+    if (!group->beforeData) group->beforeData = std::make_shared<AcDbDwgMemoryFiler>(AcDb::kUndoFiler, m_db);
     m_filing = true;
     const int64_t at = fileState(*group->beforeData, stub->object);
     m_filing = false;
     // Filing may have opened further objects and grown the list: the record is found by index.
     group->records[index].beforeAt = at;
+    group->records[index].before = group->beforeData;
 }
 
 void AcDbUndoLog::objectAppended(AcDbStub* stub) {
@@ -152,7 +156,13 @@ void AcDbUndoLog::rollBack(Group& group, int& failures) {
     for (auto it = group.records.rbegin(); it != group.records.rend(); ++it) {
         Record& r = *it;
         AcDbObject* obj = nullptr;
-        if (acdbOpenObject(obj, AcDbObjectId(r.stub), AcDb::kForWrite, true) != Acad::eOk) {
+        const Acad::ErrorStatus es = acdbOpenObject(obj, AcDbObjectId(r.stub), AcDb::kForWrite, true);
+        if (es == Acad::eWasOpenForWrite && group.transaction && !r.created && r.stub->object) {
+            // Held open for write by an enclosing transaction: put back in place, still open.
+            restore(m_db, r.stub->object, r.before.get(), r.beforeAt, r.erasedBefore, true, failures);
+            continue;
+        }
+        if (es != Acad::eOk) {
             ++failures;
             continue;
         }
@@ -164,8 +174,7 @@ void AcDbUndoLog::rollBack(Group& group, int& failures) {
             m_db->fireObjectUnAppended(obj);
             continue;
         }
-        restore(m_db, obj, r.ownBefore ? r.ownBefore.get() : group.beforeData.get(), r.beforeAt, r.erasedBefore, true,
-                failures);
+        restore(m_db, obj, r.before.get(), r.beforeAt, r.erasedBefore, true, failures);
         obj->close();
     }
     if (group.headerBefore) {
@@ -266,6 +275,36 @@ void AcDbUndoLog::endPreview() {
     m_previews.pop_back();
     int failures = 0;
     rollBack(*group, failures);
+}
+
+void AcDbUndoLog::beginTransaction() {
+    beginPreview();
+    m_previews.back()->transaction = true;
+}
+
+bool AcDbUndoLog::inTransaction() const { return !m_previews.empty() && m_previews.back()->transaction; }
+
+// The records go to the enclosing group; those of objects it already holds keep its older state.
+void AcDbUndoLog::endTransaction() {
+    if (!inTransaction()) return;
+    std::unique_ptr<Group> done = std::move(m_previews.back());
+    m_previews.pop_back();
+    Group* parent = target();
+    if (!parent || done->empty()) return;
+    if (parent->empty() && !parent->preview) m_redo.clear();
+    for (Record& r : done->records)
+        if (parent->recorded.insert(r.stub).second) parent->records.push_back(std::move(r));
+    if (done->headerBefore && !parent->headerBefore) parent->headerBefore = std::move(done->headerBefore);
+    if (done->seedBefore < parent->seedBefore) parent->seedBefore = done->seedBefore;
+}
+
+int AcDbUndoLog::abortTransaction() {
+    if (!inTransaction()) return 0;
+    std::unique_ptr<Group> group = std::move(m_previews.back());
+    m_previews.pop_back();
+    int failures = 0;
+    rollBack(*group, failures);
+    return failures;
 }
 
 void acdbHostBeginUndoGroup(AcDbDatabase* db, const char* name) {

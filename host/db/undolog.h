@@ -45,6 +45,17 @@ public:
     void beginPreview();
     void endPreview();
 
+    // A transaction: what changes in the drawing while it is open (whether undo recording is on
+    // or not) is recorded in a nested group. Its end hands the records to the enclosing
+    // transaction, preview or command group (so that U undoes them); its abort rolls them back
+    // and answers the objects that could not be put back. Objects that an enclosing transaction
+    // holds open for write are put back in place and stay open. Transactions and previews nest;
+    // end and abort act on the innermost one, and do nothing when that is no transaction.
+    void beginTransaction();
+    void endTransaction();
+    int abortTransaction();
+    bool inTransaction() const;
+
     // Opens the group of a new command in this database (used by acdbHostBeginUndoGroup).
     void openGroup(unsigned long long serial, const std::string& name);
 

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <filesystem>
 #include "ed/commandline.h"
+#include "ed/display.h"
 #include "win/sharemode.h"
 #include "ed/drawingfiles.h"
 #include "ed/editor.h"
@@ -47,10 +48,12 @@ AcApDocument::AcApDocument(std::unique_ptr<AcDbDatabase> db, const std::string& 
     : m_db(std::move(db)), m_watch(std::make_unique<ModifiedWatch>(this)) {
     setFileName(fileName, named);
     m_db->addReactor(m_watch.get());
+    m_display = std::make_unique<AcEdDisplayList>(this);
 }
 
 AcApDocument::~AcApDocument() {
     cadhostReleaseFile(this);
+    m_display.reset();
     if (m_db) m_db->removeReactor(m_watch.get());
     m_db.reset();
 }

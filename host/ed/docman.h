@@ -27,6 +27,7 @@ enum DocLockMode {
 };
 }  // namespace AcAp
 
+class AcEdDisplayList;
 class LispEvaluator;
 class AcApDocManager;
 // The document manager lives for the whole process.
@@ -53,6 +54,8 @@ public:
     bool isModified() const { return m_modified; }
     void setModified(bool modified) { m_modified = modified; }
     LispEvaluator& lisp();
+    // What the document's display shows (see ed/display.h).
+    AcEdDisplayList& display() { return *m_display; }
     // Variables kept per document (LASTPOINT, VIEWCTR, VIEWSIZE, ...; see ed/sysvar.h).
     std::map<std::string, AcDbHeaderValue>& variables() { return m_variables; }
 
@@ -75,6 +78,7 @@ private:
     class ModifiedWatch;
     std::unique_ptr<AcDbDatabase> m_db;
     std::unique_ptr<ModifiedWatch> m_watch;
+    std::unique_ptr<AcEdDisplayList> m_display;
     std::unique_ptr<LispEvaluator> m_lisp;
     std::string m_fileName, m_title;
     bool m_named = false;

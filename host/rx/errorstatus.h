@@ -49,6 +49,7 @@ enum ErrorStatus {
     eWasNotifying = 85,
     eWasOpenForNotify = 86,
     eAtMaxReaders = 90,
+    eNoActiveTransactions = 91,
     eNotAnEntity = 93,
     eExplodeBeforeTransform = 135,
     eCannotScaleNonUniformly = 136,

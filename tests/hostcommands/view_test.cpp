@@ -5,6 +5,7 @@
 #include "commands_fixture.h"
 #include "db/circle.h"
 #include "db/line.h"
+#include "ed/display.h"
 #include "ed/sysvar.h"
 
 namespace fs = std::filesystem;
@@ -54,6 +55,18 @@ protected:
     }
     fs::path folder;
 };
+
+TEST_F(Views, RegenRedrawsTheDocumentsDisplay) {
+    AcEdDisplayList& display = doc->display();
+    ASSERT_EQ(script("REGEN\n"), 0) << out;
+    EXPECT_TRUE(printed("Regenerating model."));
+    EXPECT_EQ(display.regenCount(), 1);
+    EXPECT_EQ(display.entityCount(), 2u);
+    EXPECT_EQ(display.lastDrawn(), entities());
+    ASSERT_EQ(script("ERASE L \nREGEN\n"), 0) << out;
+    EXPECT_EQ(display.regenCount(), 2);
+    EXPECT_EQ(display.entityCount(), 1u);
+}
 
 TEST_F(Views, ZoomKeepsTheViewInViewctrAndViewsize) {
     ASSERT_EQ(script("ZOOM 0,0 40,30\n"), 0) << out;

@@ -11,9 +11,9 @@
 #include "app/commands/hostcommands.h"
 #include "db/units.h"
 #include "ed/commandline.h"
+#include "ed/display.h"
 #include "ed/prompts.h"
 #include "ed/sysvar.h"
-#include "gi/recorder.h"
 #include "gi/renderer.h"
 #include "rx/print.h"
 
@@ -74,18 +74,7 @@ View viewOf(const AcGePoint3d& lo, const AcGePoint3d& hi, double margin) {
 // ---- REGEN ----
 
 int regenCommand() {
-    AcDbDatabase* db = currentDrawing();
-    if (!db) return RTERROR;
-    const View view = currentView();
-    const AcGePoint3d screen = pointVariable("SCREENSIZE");
-    AcGiRecordingDraw recorder;
-    recorder.setDatabase(db);
-    recorder.setViewport(AcGePoint2d(0, 0), AcGePoint2d(screen.x > 0 ? screen.x : 800, screen.y > 0 ? screen.y : 600),
-                         AcGePoint2d(view.center.x, view.center.y), view.height);
-    for (const AcDbObjectId& id : blockEntities(db->currentSpaceId())) {
-        Opened<AcDbEntity> entity(id, AcDb::kForRead);
-        if (entity) recorder.draw(entity.get());
-    }
+    if (ads_regen() != RTNORM) return RTERROR;
     acutPrintf("\nRegenerating model.");
     return RTNORM;
 }
