@@ -981,6 +981,7 @@ Acad::ErrorStatus DxfReader::readEntityInto(const std::string& dxfName, AcDbObje
         }
         if (end) break;
     }
+    finishSubEntities(obj);
     obj->close();
     return m_status;
 }
