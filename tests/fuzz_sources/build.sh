@@ -47,6 +47,7 @@ for target in $targets; do
         extra="$ROOT/host/db/dwgpreview.cpp $ROOT/host/db/dwglayout.cpp $ROOT/host/gi/dib.cpp \
             $(pkg-config --cflags --libs cairo)" ;;
     savefiles_fuzz) extra="$ROOT/host/db/filereplace.cpp" ;;
+    dxftokens_fuzz) extra="$ROOT/host/db/dxftokens.cpp" ;;
     esac
     # shellcheck disable=SC2086
     clang++ $FLAGS "$ROOT/tests/fuzz_sources/$target.cpp" $extra -L"$LIB" -lcadhost \
