@@ -238,6 +238,12 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbAttribute* attribute) 
 }
 
 Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttribute* attribute) {
+    Acad::ErrorStatus es = internalAppendAttribute(id, attribute);
+    if (es == Acad::eOk) internalEnsureSequenceEnd();
+    return es;
+}
+
+Acad::ErrorStatus AcDbBlockReference::internalAppendAttribute(AcDbObjectId& id, AcDbAttribute* attribute) {
     id = AcDbObjectId::kNull;
     if (!attribute) return Acad::eNullObjectPointer;
     AcDbDatabase* db = database();
@@ -250,20 +256,24 @@ Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttr
     Acad::ErrorStatus es = db->addAcDbObject(id, attribute);
     if (es != Acad::eOk) return es;
     m_attributes.push_back(id);
-    if (m_sequenceEnd.isNull()) {
-        auto* end = new AcDbSequenceEnd();
-        end->setPropertiesFrom(this);
-        end->internalBindToDatabase(db);
-        end->internalSetOwner(objectId());
-        AcDbObjectId endId;
-        if (db->addAcDbObject(endId, end) == Acad::eOk) {
-            m_sequenceEnd = endId;
-            end->close();
-        } else {
-            delete end;
-        }
-    }
     return Acad::eOk;
+}
+
+void AcDbBlockReference::internalEnsureSequenceEnd() {
+    AcDbDatabase* db = database();
+    if (!m_sequenceEnd.isNull() || m_attributes.empty() || !db || !isWriteEnabled()) return;
+    assertWriteEnabled();
+    auto* end = new AcDbSequenceEnd();
+    end->setPropertiesFrom(this);
+    end->internalBindToDatabase(db);
+    end->internalSetOwner(objectId());
+    AcDbObjectId endId;
+    if (db->addAcDbObject(endId, end) == Acad::eOk) {
+        m_sequenceEnd = endId;
+        end->close();
+    } else {
+        delete end;
+    }
 }
 
 AcDbObjectIterator* AcDbBlockReference::attributeIterator() const {

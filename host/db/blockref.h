@@ -13,8 +13,9 @@ class AcDbSequenceEnd;
 //
 // DXF readers: an INSERT whose groups name the AcDbMInsertBlock subclass (or give more than
 // one row or column) is an AcDbMInsertBlock. The ATTRIB entities after an INSERT with 66 = 1
-// are added with appendAttribute (the reference in the database and open for write); the
-// SEQEND that closes them is handed over with internalSetSequenceEnd.
+// are added with internalAppendAttribute (the reference in the database and open for write);
+// the SEQEND that closes them is handed over with internalSetSequenceEnd, or made with
+// internalEnsureSequenceEnd when the file has none.
 class CADHOST_API AcDbBlockReference : public AcDbEntity {
 public:
     ACRX_DECLARE_MEMBERS(AcDbBlockReference);
@@ -45,6 +46,10 @@ public:
     AcDbObjectIterator* attributeIterator() const;
     Acad::ErrorStatus openSequenceEnd(AcDbSequenceEnd*& sequenceEnd, AcDb::OpenMode mode);
     AcDbObjectId sequenceEndId() const;
+    // Host-internal: appendAttribute without making the SEQEND; the SEQEND of attributes that
+    // have none (nothing when there are no attributes or the reference is not open for write).
+    Acad::ErrorStatus internalAppendAttribute(AcDbObjectId& id, AcDbAttribute* attribute);
+    void internalEnsureSequenceEnd();
     // Host-internal: readers hand over the SEQEND of the file (one made before is erased).
     Acad::ErrorStatus internalSetSequenceEnd(AcDbObjectId sequenceEnd);
     const std::vector<AcDbObjectId>& internalAttributeIds() const { return m_attributes; }

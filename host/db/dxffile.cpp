@@ -127,8 +127,8 @@ std::string dxfNameOf(const AcDbObject* object) {
     return {};
 }
 
-Acad::ErrorStatus readWholeFile(const char* path, std::string& data, std::string& error) {
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+Acad::ErrorStatus openRegularFile(const char* path, int& fd, std::size_t& size, std::string& error) {
+    fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         int e = errno;
         error = std::string(path) + ": " + std::strerror(e);
@@ -138,14 +138,33 @@ Acad::ErrorStatus readWholeFile(const char* path, std::string& data, std::string
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         error = std::string(path) + ": not a regular file";
         ::close(fd);
+        fd = -1;
         return Acad::eFileAccessErr;
     }
+    size = static_cast<std::size_t>(st.st_size);
+    return Acad::eOk;
+}
+
+long readSome(int fd, char* buffer, std::size_t size, std::string& error) {
+    while (true) {
+        ssize_t n = ::read(fd, buffer, size);
+        if (n >= 0) return static_cast<long>(n);
+        if (errno == EINTR) continue;
+        error = std::strerror(errno);
+        return -1;
+    }
+}
+
+Acad::ErrorStatus readWholeFile(const char* path, std::string& data, std::string& error) {
+    int fd = -1;
+    std::size_t size = 0;
+    if (Acad::ErrorStatus es = openRegularFile(path, fd, size, error); es != Acad::eOk) return es;
     data.clear();
-    data.resize(static_cast<size_t>(st.st_size));
+    data.resize(size);
     size_t done = 0;
+    std::string ignored;
     while (done < data.size()) {
-        ssize_t n = ::read(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
+        long n = readSome(fd, data.data() + done, data.size() - done, ignored);
         if (n <= 0) break;
         done += static_cast<size_t>(n);
     }

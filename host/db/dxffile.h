@@ -32,5 +32,9 @@ std::string dxfNameOf(const AcDbObject* object);
 
 // The whole file's bytes (writes go through db/filereplace.h).
 Acad::ErrorStatus readWholeFile(const char* path, std::string& data, std::string& error);
+// A regular file opened for reading (the caller closes fd) and its size.
+Acad::ErrorStatus openRegularFile(const char* path, int& fd, std::size_t& size, std::string& error);
+// Up to size bytes from fd (reads cut short by signals are repeated); -1 and error on failure.
+long readSome(int fd, char* buffer, std::size_t size, std::string& error);
 
 }  // namespace cadhost::dxf

@@ -10,6 +10,7 @@
 // owner is the named object dictionary. Handles of the file are kept, and with them the
 // references that the kept groups make; references to handles the file does not define stay
 // unresolved ids.
+#include <unistd.h>
 #include <cmath>
 #include <cstdarg>
 #include <cstring>
@@ -47,8 +48,8 @@ const TableKind kTables[] = {{"VPORT", kViewports}, {"LTYPE", kLinetypes}, {"LAY
 
 class DxfReader {
 public:
-    DxfReader(AcDbDatabase* db, std::string&& data)
-        : m_db(db), m_reader(std::move(data)), m_in(m_reader, db) {
+    DxfReader(AcDbDatabase* db, TokenReader&& reader)
+        : m_db(db), m_reader(std::move(reader)), m_in(m_reader, db) {
         m_in.setCodePage1252(true);
         m_filer = &m_in;
     }
@@ -1056,6 +1057,7 @@ Acad::ErrorStatus DxfReader::readEntityInto(const std::string& dxfName, AcDbObje
         }
         if (end) break;
     }
+    finishSubEntities(obj);
     obj->close();
     return m_status;
 }
@@ -1193,16 +1195,23 @@ Acad::ErrorStatus AcDbDatabase::readDxfFile(const char* fileName) {
                       " open object(s); close them before reading a file into it";
         return Acad::eInvalidOpenState;
     }
-    std::string data, error, path;
+    std::string error, path;
     if (!cadhostLinuxPath(fileName, path, &m_lastError)) return Acad::eFileNotFound;
-    Acad::ErrorStatus es = readWholeFile(path.c_str(), data, error);
+    // The file is streamed: only the lines being read are held beside the drawing.
+    int fd = -1;
+    size_t size = 0;
+    Acad::ErrorStatus es = openRegularFile(path.c_str(), fd, size, error);
     if (es != Acad::eOk) {
         m_lastError = error;
         return es;
     }
+    struct CloseFile {
+        int fd;
+        ~CloseFile() { ::close(fd); }
+    } closeFile{fd};
     auto fresh = std::make_unique<AcDbDatabase>(false, true);
-    fresh->internalReserve(data.size() / 160);  // about one object per 160 bytes of DXF
-    DxfReader reader(fresh.get(), std::move(data));
+    fresh->internalReserve(size / 160);  // about one object per 160 bytes of DXF
+    DxfReader reader(fresh.get(), TokenReader([fd](char* buffer, size_t n, std::string& e) { return readSome(fd, buffer, n, e); }));
     es = reader.run();
     if (es != Acad::eOk) {
         m_lastError = std::string(fileName) + ": " + reader.message();

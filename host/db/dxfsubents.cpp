@@ -59,13 +59,18 @@ bool subEntityJoinsFirst(const std::string& dxfName) { return dxfName == "SEQEND
 Acad::ErrorStatus attachSubEntity(AcDbObject* parent, AcDbObject* child) {
     if (auto* ref = AcDbBlockReference::cast(parent)) {
         if (auto* end = AcDbSequenceEnd::cast(child)) return ref->internalSetSequenceEnd(end->objectId());
-        if (auto* att = AcDbAttribute::cast(child)) return ref->appendAttribute(att);
+        AcDbObjectId id;
+        if (auto* att = AcDbAttribute::cast(child)) return ref->internalAppendAttribute(id, att);
     }
     if (auto* pline = AcDb2dPolyline::cast(parent)) {
         if (auto* end = AcDbSequenceEnd::cast(child)) return pline->internalSetSequenceEnd(end->objectId());
         if (auto* vertex = AcDb2dVertex::cast(child)) return pline->appendVertex(vertex);
     }
     return Acad::eWrongObjectType;
+}
+
+void finishSubEntities(AcDbObject* parent) {
+    if (auto* ref = AcDbBlockReference::cast(parent)) ref->internalEnsureSequenceEnd();
 }
 
 bool mayHaveSubEntities(const AcRxClass* cls) {

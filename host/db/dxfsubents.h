@@ -23,6 +23,8 @@ bool subEntityJoinsFirst(const std::string& dxfName);
 // Hands a sub-entity to its parent (both open for write; a joined child stays open, one that
 // was not joined is owned by the parent on success).
 Acad::ErrorStatus attachSubEntity(AcDbObject* parent, AcDbObject* child);
+// After the last sub-entity: a parent whose file closed its sub-entities without SEQEND gets one.
+void finishSubEntities(AcDbObject* parent);
 // Whether entities of a class may have entities that follow them (references, polylines).
 bool mayHaveSubEntities(const AcRxClass* cls);
 // What follows an entity in a file: its sub-entities, and the SEQEND after them. False when

@@ -1,5 +1,6 @@
 #include "db/dxftokens.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -165,6 +166,40 @@ TokenReader::TokenReader(std::string&& data)
     start();
 }
 
+TokenReader::TokenReader(Source source, std::size_t chunk)
+    : source_(std::move(source)), chunk_(std::max<std::size_t>(chunk, 64)), sourceDone_(!source_) {
+    while (data_.size() < 64 && refill()) {
+    }
+    start();
+}
+
+bool TokenReader::refill() {
+    if (sourceDone_ || failed()) return false;
+    const std::size_t kept = data_.size() - pos_;
+    if (kept) std::memmove(buffer_.data(), buffer_.data() + pos_, kept);
+    pos_ = 0;
+    if (buffer_.size() - kept < chunk_ / 2) buffer_.resize(std::max(buffer_.size() * 2, kept + chunk_));
+    std::string errorText;
+    const long n = source_(buffer_.data() + kept, buffer_.size() - kept, errorText);
+    data_ = std::string_view(buffer_.data(), kept + static_cast<std::size_t>(std::max(n, 0L)));
+    if (n > 0) return true;
+    sourceDone_ = true;
+    if (n < 0) fail(line_ + 1, "the data cannot be read" + (errorText.empty() ? std::string() : ": " + errorText));
+    return false;
+}
+
+std::size_t TokenReader::lineEnd(std::size_t from) {
+    while (true) {
+        if (pos_ + from < data_.size()) {
+            const char* start = data_.data() + pos_;
+            if (const void* nl = std::memchr(start + from, '\n', data_.size() - pos_ - from))
+                return static_cast<std::size_t>(static_cast<const char*>(nl) - start);
+        }
+        from = data_.size() - pos_;  // searched; refill() keeps it before the new data
+        if (!refill()) return std::string_view::npos;
+    }
+}
+
 void TokenReader::start() {
     static constexpr std::string_view kBom = "\xEF\xBB\xBF";
     static constexpr std::string_view kBinary = "AutoCAD Binary DXF";
@@ -193,41 +228,49 @@ bool TokenReader::next(Token& token) {
         return true;
     }
     haveLast_ = false;
-    if (failed() || pos_ >= data_.size()) return false;
+    if (failed()) return false;
+    if (pos_ >= data_.size() && !refill()) return false;
 
-    const char* base = data_.data();
-    const std::size_t size = data_.size();
     const std::size_t codeLine = line_ + 1;
 
-    // Group code line.
-    const char* nl = static_cast<const char*>(std::memchr(base + pos_, '\n', size - pos_));
-    std::size_t codeEnd = nl ? static_cast<std::size_t>(nl - base) : size;
-    std::string_view codeText(base + pos_, codeEnd - pos_);
+    // Group code line; offsets are from pos_, which stays the start of the group until its
+    // value line is found (reading more keeps the data from there on).
+    const std::size_t codeEnd = lineEnd(0);
+    if (failed()) return false;
+    const std::size_t codeLength = codeEnd == std::string_view::npos ? data_.size() - pos_ : codeEnd;
+    std::string_view codeText(data_.data() + pos_, codeLength);
     if (!codeText.empty() && codeText.back() == '\r') codeText.remove_suffix(1);
     codeText = trimBlanks(codeText);
     if (codeText.empty()) {
         // Blank lines (or a DOS end-of-file mark) after the last group end the data.
-        for (std::size_t i = pos_; i < size; ++i) {
-            char c = base[i];
-            if (c != '\n' && c != '\r' && c != ' ' && c != '\t' && c != '\x1a')
-                return fail(codeLine, "empty group code line");
-        }
-        pos_ = size;
+        do {
+            for (std::size_t i = pos_; i < data_.size(); ++i) {
+                char c = data_[i];
+                if (c != '\n' && c != '\r' && c != ' ' && c != '\t' && c != '\x1a')
+                    return fail(codeLine, "empty group code line");
+            }
+            pos_ = data_.size();
+        } while (refill());
         return false;
     }
     int code = 0;
     auto [end, ec] = std::from_chars(codeText.data(), codeText.data() + codeText.size(), code);
     if (ec != std::errc() || end != codeText.data() + codeText.size())
         return fail(codeLine, "group code is not an integer: " + quoted(codeText));
-    if (!nl || codeEnd + 1 >= size)
+    while (codeEnd != std::string_view::npos && pos_ + codeEnd + 1 >= data_.size() && refill()) {
+    }
+    if (failed()) return false;
+    if (codeEnd == std::string_view::npos || pos_ + codeEnd + 1 >= data_.size())
         return fail(codeLine, "group code " + std::to_string(code) +
                                   " has no value line (data is truncated)");
 
     // Value line; the last line of the data may lack its line end.
-    std::size_t valueStart = codeEnd + 1;
-    nl = static_cast<const char*>(std::memchr(base + valueStart, '\n', size - valueStart));
-    std::size_t valueEnd = nl ? static_cast<std::size_t>(nl - base) : size;
-    pos_ = nl ? valueEnd + 1 : size;
+    const std::size_t valueStart = codeEnd + 1;
+    const std::size_t nl = lineEnd(valueStart);
+    if (failed()) return false;
+    const char* base = data_.data() + pos_;
+    std::size_t valueEnd = nl == std::string_view::npos ? data_.size() - pos_ : nl;
+    pos_ = nl == std::string_view::npos ? data_.size() : pos_ + nl + 1;
     if (valueEnd > valueStart && base[valueEnd - 1] == '\r') --valueEnd;
 
     line_ += 2;

@@ -3,10 +3,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "rx/export.h"
 
@@ -51,15 +53,24 @@ struct Token {
     std::optional<std::uint64_t> toHandle() const { return parseHandle(value); }
 };
 
-// Reads groups from an ASCII DXF held in memory. Token values point into the
-// buffer: they stay valid while the buffer (or the reader owning it) lives.
+// Reads groups from an ASCII DXF held in memory or streamed from a source. Token values
+// point into the buffer: from data in memory they stay valid while the buffer (or the reader
+// owning it) lives; from a source only up to the next call of next() that does not return a
+// token put back.
 class CADHOST_API TokenReader {
 public:
+    // Fills buffer with up to size bytes; answers how many, 0 at the end, -1 on an error
+    // (errorText then says what went wrong).
+    using Source = std::function<long(char* buffer, std::size_t size, std::string& errorText)>;
+
     // Views the data; the caller keeps it alive (an lvalue string is viewed, not copied).
     explicit TokenReader(std::string_view data);
     explicit TokenReader(const char* data) : TokenReader(std::string_view(data)) {}
     // Takes the data over.
     explicit TokenReader(std::string&& data);
+    // Reads the data from source in pieces of about chunk bytes; only the current lines are
+    // held, so memory does not grow with the data (a line longer than chunk grows the buffer).
+    explicit TokenReader(Source source, std::size_t chunk = std::size_t(1) << 20);
 
     TokenReader(TokenReader&&) noexcept = default;
     TokenReader& operator=(TokenReader&&) noexcept = default;
@@ -77,8 +88,17 @@ public:
 private:
     void start();
     bool fail(std::size_t line, std::string message);
+    // Offset from pos_ of the first line end at or after pos_ + from, reading more from the
+    // source as needed; npos when the data ends first.
+    std::size_t lineEnd(std::size_t from);
+    // Drops what lies before pos_ and appends what the source gives; false at its end.
+    bool refill();
 
     std::unique_ptr<const std::string> owned_;  // stable address across moves
+    Source source_;
+    std::vector<char> buffer_;  // streamed data; a vector keeps its address across moves
+    std::size_t chunk_ = 0;
+    bool sourceDone_ = true;
     std::string_view data_;
     std::size_t pos_ = 0;
     std::size_t line_ = 0;

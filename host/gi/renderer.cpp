@@ -205,20 +205,45 @@ bool clipSegment(double& x0, double& y0, double& x1, double& y1, double lo, doub
     y0 = ny0;
     return true;
 }
+// Adds what a primitive covers (text by its nominal box; xlines and rays cover nothing).
+void addExtents(Measure& measure, const AcGiPrimitive& p, AcDbExtents& ext) {
+    const auto add = [&ext](const AcGePoint3d& q) {
+        if (std::isfinite(q.x) && std::isfinite(q.y)) ext.addPoint(AcGePoint3d(q.x, q.y, 0));
+    };
+    switch (p.type) {
+    case AcGiPrimitiveType::kXline:
+    case AcGiPrimitiveType::kRay:
+        break;
+    case AcGiPrimitiveType::kCircle:
+    case AcGiPrimitiveType::kArc:
+    case AcGiPrimitiveType::kEllipse:
+        for (const AcGePoint3d& q : p.boundingPoints()) add(q);
+        break;
+    case AcGiPrimitiveType::kText: {
+        AcGePoint3d corners[4];
+        const double size = p.height / measure.capHeight();
+        textCorners(p, measure.advance(displayText(p.text)) * size * p.widthFactor, corners);
+        for (const AcGePoint3d& q : corners) add(q);
+        break;
+    }
+    default:
+        for (const AcGePoint3d& q : p.points) add(q);
+    }
+}
+
 }  // namespace
 
+struct AcGiRenderer::Item {
+    const AcGiPrimitive* primitive;
+    AcGiRgb rgb;
+    double width;
+};
+
 struct AcGiRenderer::Scene {
-    struct Item {
-        const AcGiPrimitive* primitive;
-        AcGiRgb rgb;
-        double width;
-    };
     AcDbDatabase* db = nullptr;
     AcGiRecordingDraw recorder;
-    const std::vector<AcGiPrimitive>* primitives = nullptr;
     std::map<AcDbObjectId, LayerInfo> layers;
-    std::vector<Item> items;
-    bool fitted = false;
+    int lwDefault = -2;  // LWDEFAULT of the drawing, looked up on first use
 
     const LayerInfo& layer(AcDbObjectId id) {
         if (id.isNull() && db) id = db->layerZero();
@@ -279,6 +304,267 @@ Acad::ErrorStatus AcGiRenderer::renderToImage(const AcGiRecordingDraw& recorder,
     return renderRecording(recorder, db, Target::kImage, nullptr, width, height, &pixels);
 }
 
+// Draws resolved primitives onto a Cairo surface (PNG, SVG or an image), one at a time. On SVG
+// surfaces strokes of one colour and width that follow each other are drawn as one path, so that
+// the surface writes their style once.
+class AcGiRenderer::Painter {
+public:
+    Painter(AcGiRenderer& renderer, Target target, const char* fileName, int width, int height);
+    ~Painter();
+    Painter(const Painter&) = delete;
+    Painter& operator=(const Painter&) = delete;
+    // eOk when the surface was made; otherwise the renderer's error is set.
+    Acad::ErrorStatus status() const { return m_status; }
+    void paint(const Item& item);
+    // Writes the file (or fills pixels) and releases the surface.
+    Acad::ErrorStatus finish(std::vector<uint32_t>* pixels);
+
+private:
+    double devX(const AcGePoint3d& p) const { return m_halfW + (p.x - m_cx) * m_scale; }
+    double devY(const AcGePoint3d& p) const { return m_halfH - (p.y - m_cy) * m_scale; }
+    void stroke();  // the current path, or on SVG surfaces kept for the next strokes of its style
+    void flush();   // strokes what was kept
+    void path(const std::vector<AcGePoint3d>& pts, bool closed, bool fill);
+    void infinite(const AcGePoint3d& base, const AcGePoint3d& through, bool bothWays);
+
+    AcGiRenderer& m_r;
+    Target m_target;
+    const char* m_fileName;
+    int m_width, m_height;
+    cairo_surface_t* m_surface = nullptr;
+    cairo_t* m_cr = nullptr;
+    Acad::ErrorStatus m_status = Acad::eOk;
+    double m_scale, m_cx, m_cy, m_halfW, m_halfH, m_pixelDeviation;
+    Measure m_measure;
+    bool m_pending = false;  // strokes kept in the path
+    AcGiRgb m_rgb{};
+    double m_lineWidth = 0.0;
+};
+
+AcGiRenderer::Painter::Painter(AcGiRenderer& renderer, Target target, const char* fileName, int width, int height)
+    : m_r(renderer), m_target(target), m_fileName(fileName), m_width(width), m_height(height) {
+    if (target != Target::kImage && (!fileName || !*fileName)) {
+        m_status = m_r.fail(Acad::eInvalidInput, "no file name");
+        return;
+    }
+    m_surface = target == Target::kSvg ? cairo_svg_surface_create(fileName, width, height)
+                                       : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (cairo_surface_status(m_surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(m_surface);
+        m_surface = nullptr;
+        m_status = m_r.fail(target == Target::kSvg ? Acad::eFileAccessErr : Acad::eOutOfMemory, "cannot create the surface");
+        return;
+    }
+    m_cr = cairo_create(m_surface);
+    cairo_t* cr = m_cr;
+    const AcGiRenderOptions& options = m_r.m_options;
+    m_scale = height / m_r.m_viewHeight;
+    m_cx = m_r.m_center.x;
+    m_cy = m_r.m_center.y;
+    m_halfW = width / 2.0;
+    m_halfH = height / 2.0;
+    m_pixelDeviation = 0.25 / m_scale;
+
+    const double bg = options.blackBackground ? 0.0 : 1.0;
+    cairo_set_source_rgb(cr, bg, bg, bg);
+    cairo_paint(cr);
+    cairo_set_antialias(cr, options.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_t* fontOptions = cairo_font_options_create();
+    cairo_font_options_set_antialias(fontOptions, options.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
+    cairo_font_options_set_hint_metrics(fontOptions, CAIRO_HINT_METRICS_OFF);
+    cairo_set_font_options(cr, fontOptions);
+    cairo_font_options_destroy(fontOptions);
+    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+}
+
+AcGiRenderer::Painter::~Painter() {
+    if (m_cr) cairo_destroy(m_cr);
+    if (m_surface) cairo_surface_destroy(m_surface);
+}
+
+void AcGiRenderer::Painter::stroke() {
+    if (m_target == Target::kSvg)
+        m_pending = true;
+    else
+        cairo_stroke(m_cr);
+}
+
+void AcGiRenderer::Painter::flush() {
+    if (m_pending) cairo_stroke(m_cr);
+    m_pending = false;
+}
+
+// A vertex path: as one path when Cairo can take it, else as clipped segments.
+void AcGiRenderer::Painter::path(const std::vector<AcGePoint3d>& pts, bool closed, bool fill) {
+    cairo_t* cr = m_cr;
+    if (pts.empty()) return;
+    bool safe = true;
+    for (const AcGePoint3d& q : pts)
+        if (!(std::fabs(devX(q)) < kSafe && std::fabs(devY(q)) < kSafe)) safe = false;
+    if (safe) {
+        cairo_move_to(cr, devX(pts[0]), devY(pts[0]));
+        for (size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr, devX(pts[i]), devY(pts[i]));
+        if (pts.size() == 1) cairo_line_to(cr, devX(pts[0]), devY(pts[0]));  // a dot
+        if (closed) cairo_close_path(cr);
+        fill ? cairo_fill(cr) : stroke();
+        return;
+    }
+    const double lo = -2.0 * std::max(m_width, m_height), hi = 3.0 * std::max(m_width, m_height);
+    const size_t n = pts.size() + (closed ? 1 : 0);
+    for (size_t i = 1; i < n; ++i) {
+        const AcGePoint3d& a = pts[i - 1];
+        const AcGePoint3d& b = pts[i % pts.size()];
+        double x0 = devX(a), y0 = devY(a), x1 = devX(b), y1 = devY(b);
+        if (!std::isfinite(x0 + y0 + x1 + y1) || !clipSegment(x0, y0, x1, y1, lo, hi)) continue;
+        cairo_move_to(cr, x0, y0);
+        cairo_line_to(cr, x1, y1);
+    }
+    stroke();
+}
+
+// An infinite line through a point along a direction, or from it (rays).
+void AcGiRenderer::Painter::infinite(const AcGePoint3d& base, const AcGePoint3d& through, bool bothWays) {
+    double dx = devX(through) - devX(base), dy = devY(through) - devY(base);
+    const double len = std::hypot(dx, dy);
+    if (!(len > 0) || !std::isfinite(len)) return;
+    dx /= len;
+    dy /= len;
+    const double bx = devX(base), by = devY(base);
+    const double reach = std::hypot(bx - m_halfW, by - m_halfH) + 2.0 * (m_width + m_height);
+    double x0 = bothWays ? bx - dx * reach : bx, y0 = bothWays ? by - dy * reach : by;
+    double x1 = bx + dx * reach, y1 = by + dy * reach;
+    const double lo = -2.0 * std::max(m_width, m_height), hi = 3.0 * std::max(m_width, m_height);
+    if (!clipSegment(x0, y0, x1, y1, lo, hi)) return;
+    cairo_move_to(m_cr, x0, y0);
+    cairo_line_to(m_cr, x1, y1);
+    stroke();
+}
+
+void AcGiRenderer::Painter::paint(const Item& item) {
+    cairo_t* cr = m_cr;
+    const AcGiPrimitive& p = *item.primitive;
+    const bool fill = p.traits.fillType == kAcGiFillAlways;
+    const bool closedCurve = p.isCurve() && (p.isClosedCurve() || p.arcType != AcGiArcType::kAcGiArcSimple);
+    // Kept strokes go out before anything of another style and before fills and text.
+    const bool strokesOnly = p.type != AcGiPrimitiveType::kText &&
+                             !(fill && (p.type == AcGiPrimitiveType::kPolygon || closedCurve));
+    if (m_pending && (!strokesOnly || item.rgb.r != m_rgb.r || item.rgb.g != m_rgb.g || item.rgb.b != m_rgb.b ||
+                      item.width != m_lineWidth))
+        flush();
+    m_rgb = item.rgb;
+    m_lineWidth = item.width;
+    cairo_set_source_rgb(cr, item.rgb.r / 255.0, item.rgb.g / 255.0, item.rgb.b / 255.0);
+    cairo_set_line_width(cr, item.width);
+    switch (p.type) {
+    case AcGiPrimitiveType::kPolyline:
+        path(p.points, false, false);
+        break;
+    case AcGiPrimitiveType::kPolygon:
+        path(p.points, true, fill);
+        break;
+    case AcGiPrimitiveType::kCircle:
+    case AcGiPrimitiveType::kArc:
+    case AcGiPrimitiveType::kEllipse: {
+        // The unit circle through the affine map of the curve's two axes onto the device
+        // (Y down): circles, arcs and ellipses, in any plane, as Cairo's smooth curves.
+        const AcGeVector3d u = p.startVector * p.radius;
+        const AcGeVector3d v = p.normal.crossProduct(p.startVector) * (p.radius * p.radiusRatio);
+        cairo_matrix_t m;
+        cairo_matrix_init(&m, u.x * m_scale, -u.y * m_scale, v.x * m_scale, -v.y * m_scale, devX(p.center), devY(p.center));
+        const double reach = std::max(std::hypot(m.xx, m.yx), std::hypot(m.xy, m.yy));
+        const double det = m.xx * m.yy - m.xy * m.yx;
+        if (reach < kSafe && std::fabs(m.x0) < kSafe && std::fabs(m.y0) < kSafe && std::fabs(det) > 1e-3) {
+            cairo_save(cr);
+            cairo_transform(cr, &m);
+            cairo_new_sub_path(cr);
+            const double t0 = p.startParam;
+            cairo_arc(cr, 0, 0, 1, t0, t0 + (p.isClosedCurve() ? 2 * std::numbers::pi : p.sweep));
+            if (p.arcType == AcGiArcType::kAcGiArcSector && !p.isClosedCurve()) cairo_line_to(cr, 0, 0);
+            cairo_restore(cr);  // the path stays; the line width is in pixels again
+            if (closedCurve) cairo_close_path(cr);
+            (fill && closedCurve) ? cairo_fill(cr) : stroke();
+        } else {  // too large for Cairo's coordinates, or seen edge on
+            path(p.flatten(m_pixelDeviation), false, fill && closedCurve);
+        }
+        break;
+    }
+    case AcGiPrimitiveType::kText: {
+        const std::string text = displayText(p.text);
+        if (text.empty() || !(p.height > 0)) break;
+        const double size = p.height / m_measure.capHeight() * m_scale;  // pixels per unit of the face
+        const AcGeVector3d d = p.direction, u = p.upVector();
+        const double t = std::tan(p.oblique);
+        cairo_matrix_t fm;
+        cairo_matrix_init(&fm, d.x * size * p.widthFactor, -d.y * size * p.widthFactor,
+                          -(d.x * t + u.x) * size, (d.y * t + u.y) * size, 0, 0);
+        cairo_matrix_t check = fm;
+        const double det = fm.xx * fm.yy - fm.xy * fm.yx;
+        if (!std::isfinite(det) || std::fabs(det) < 0.25 || cairo_matrix_invert(&check) != CAIRO_STATUS_SUCCESS)
+            break;  // smaller than half a pixel
+        const double x = devX(p.position), y = devY(p.position);
+        if (!(std::fabs(x) < kSafe && std::fabs(y) < kSafe)) break;
+        AcGePoint3d corners[4];
+        textCorners(p, m_measure.advance(text) * (p.height / m_measure.capHeight()) * p.widthFactor, corners);
+        double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
+        for (const AcGePoint3d& q : corners) {
+            minX = std::min(minX, devX(q));
+            maxX = std::max(maxX, devX(q));
+            minY = std::min(minY, devY(q));
+            maxY = std::max(maxY, devY(q));
+        }
+        if (maxX < 0 || maxY < 0 || minX > m_width || minY > m_height) break;  // off the image
+        cairo_set_font_matrix(cr, &fm);
+        cairo_move_to(cr, x, y);
+        if (std::sqrt(std::fabs(det)) <= kPathTextSize) {
+            cairo_show_text(cr, text.c_str());
+        } else {
+            cairo_text_path(cr, text.c_str());
+            cairo_fill(cr);
+        }
+        cairo_new_path(cr);
+        break;
+    }
+    case AcGiPrimitiveType::kXline:
+    case AcGiPrimitiveType::kRay:
+        if (p.points.size() == 2) infinite(p.points[0], p.points[1], p.type == AcGiPrimitiveType::kXline);
+        break;
+    }
+    ++m_r.m_drawn;
+}
+
+Acad::ErrorStatus AcGiRenderer::Painter::finish(std::vector<uint32_t>* pixels) {
+    flush();
+    const cairo_status_t drawStatus = cairo_status(m_cr);
+    cairo_destroy(m_cr);
+    m_cr = nullptr;
+    cairo_surface_t* surface = m_surface;
+    cairo_surface_flush(surface);
+    Acad::ErrorStatus es = Acad::eOk;
+    if (drawStatus != CAIRO_STATUS_SUCCESS) {
+        es = m_r.fail(Acad::eInvalidInput, std::string("drawing failed: ") + cairo_status_to_string(drawStatus));
+    } else if (m_target == Target::kPng) {
+        const cairo_status_t st = cairo_surface_write_to_png(surface, m_fileName);
+        if (st != CAIRO_STATUS_SUCCESS)
+            es = m_r.fail(Acad::eFileAccessErr, std::string("cannot write the PNG file: ") + cairo_status_to_string(st));
+    } else if (m_target == Target::kImage) {
+        const unsigned char* data = cairo_image_surface_get_data(surface);
+        const int stride = cairo_image_surface_get_stride(surface);
+        pixels->resize(size_t(m_width) * size_t(m_height));
+        for (int row = 0; row < m_height; ++row)
+            std::memcpy(pixels->data() + size_t(row) * size_t(m_width), data + size_t(row) * size_t(stride),
+                        size_t(m_width) * sizeof(uint32_t));
+    }
+    cairo_surface_finish(surface);
+    if (es == Acad::eOk && m_target == Target::kSvg && cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
+        es = m_r.fail(Acad::eFileAccessErr, std::string("cannot write the SVG file: ") +
+                                                cairo_status_to_string(cairo_surface_status(surface)));
+    cairo_surface_destroy(surface);
+    m_surface = nullptr;
+    return es;
+}
+
 Acad::ErrorStatus AcGiRenderer::renderDatabase(AcDbDatabase* db, AcDbObjectId blockId, Target target,
                                                const char* fileName, int width, int height,
                                                std::vector<uint32_t>* pixels) {
@@ -291,18 +577,43 @@ Acad::ErrorStatus AcGiRenderer::renderDatabase(AcDbDatabase* db, AcDbObjectId bl
     scene.db = db;
     m_center = m_options.viewCenter;
     m_viewHeight = m_options.viewHeight > 0 ? m_options.viewHeight : 100.0;
-    Acad::ErrorStatus es = collect(scene, blockId, width, height);
-    if (es != Acad::eOk) return es;
-    resolve(scene);
-    fit(scene, width, height);
-    // What depends on the viewport is drawn again for the view found.
-    const auto& prims = *scene.primitives;
-    if (scene.fitted && std::any_of(prims.begin(), prims.end(), [](const AcGiPrimitive& p) { return p.viewportDependent; })) {
-        es = collect(scene, blockId, width, height);
-        if (es != Acad::eOk) return es;
-        resolve(scene);
+    const AcDbObjectId spaceId = blockId.isNull() ? db->currentSpaceId() : blockId;
+    AcDbBlockTableRecord* block = nullptr;
+    const Acad::ErrorStatus es = acdbOpenObject(block, spaceId, AcDb::kForRead);
+    if (es != Acad::eOk) return fail(es, "the block to render cannot be opened");
+    const std::vector<AcDbObjectId> ids = block->entityIds();
+    block->close();
+
+    // Entities are drawn one at a time and their primitives painted or measured at once, so
+    // that memory does not grow with the drawing. Without a view the extents of what is drawn
+    // make it first; what depends on the viewport is then drawn for the view found, the rest as
+    // it was measured.
+    AcGiRecordingDraw& rec = scene.recorder;
+    rec.setDatabase(db);
+    AcGePoint2d drawCenter = m_center;
+    double drawHeight = m_viewHeight;
+    if (m_options.viewHeight <= 0) {
+        Measure measure;
+        AcDbExtents ext;
+        bool viewportDependent = false;
+        rec.setViewport(AcGePoint2d(0, 0), AcGePoint2d(width, height), m_center, m_viewHeight);
+        forEachItem(scene, ids, [&](const AcGiPrimitive& p, const Item* item) {
+            viewportDependent = viewportDependent || p.viewportDependent;
+            if (item) addExtents(measure, p, ext);
+        });
+        fitTo(ext, width, height);
+        if (viewportDependent) {
+            drawCenter = m_center;
+            drawHeight = m_viewHeight;
+        }
     }
-    return draw(scene, target, fileName, width, height, pixels);
+    Painter painter(*this, target, fileName, width, height);
+    if (painter.status() != Acad::eOk) return painter.status();
+    rec.setViewport(AcGePoint2d(0, 0), AcGePoint2d(width, height), drawCenter, drawHeight);
+    forEachItem(scene, ids, [&](const AcGiPrimitive&, const Item* item) {
+        if (item) painter.paint(*item);
+    });
+    return painter.finish(pixels);
 }
 
 Acad::ErrorStatus AcGiRenderer::renderRecording(const AcGiRecordingDraw& recorder, AcDbDatabase* db, Target target,
@@ -314,281 +625,69 @@ Acad::ErrorStatus AcGiRenderer::renderRecording(const AcGiRecordingDraw& recorde
         return fail(Acad::eInvalidInput, "image size out of range");
     Scene scene;
     scene.db = db;
-    scene.primitives = &recorder.primitives();
-    resolve(scene);
-    fit(scene, width, height);
-    return draw(scene, target, fileName, width, height, pixels);
-}
-
-Acad::ErrorStatus AcGiRenderer::collect(Scene& scene, AcDbObjectId blockId, int width, int height) {
-    AcDbDatabase* db = scene.db;
-    const AcDbObjectId spaceId = blockId.isNull() ? db->currentSpaceId() : blockId;
-    AcDbBlockTableRecord* block = nullptr;
-    const Acad::ErrorStatus es = acdbOpenObject(block, spaceId, AcDb::kForRead);
-    if (es != Acad::eOk) return fail(es, "the block to render cannot be opened");
-    const std::vector<AcDbObjectId> ids = block->entityIds();
-    block->close();
-
-    AcGiRecordingDraw& rec = scene.recorder;
-    rec.clear();
-    rec.setDatabase(db);
-    rec.setViewport(AcGePoint2d(0, 0), AcGePoint2d(width, height), m_center, m_viewHeight);
-    for (const AcDbObjectId& id : ids) {
-        AcDbEntity* entity = nullptr;
-        if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk) continue;  // erased, or not an entity
-        // An insert on a frozen layer is hidden as a whole.
-        if (!scene.layer(entity->layerId()).frozen) rec.draw(entity);
-        entity->close();
-    }
-    scene.primitives = &rec.primitives();
-    return Acad::eOk;
-}
-
-void AcGiRenderer::resolve(Scene& scene) {
-    scene.items.clear();
-    int lwDefault = scene.db ? scene.db->headerInt("LWDEFAULT", 25) : 25;
-    if (lwDefault < 0) lwDefault = 25;
-    for (const AcGiPrimitive& p : *scene.primitives) {
-        const LayerInfo& layer = scene.layer(p.effective.layerId);
-        if (layer.off || layer.frozen) continue;
-        int color = p.effective.color;
-        if (color == 256) color = layer.color;
-        if (color < 1 || color > 255) color = 7;
-        int weight = p.effective.lineWeight;
-        if (weight == AcDb::kLnWtByLayer) weight = layer.weight;
-        if (weight < 0) weight = lwDefault;
-        const double width = m_options.lineweights ? std::max(1.0, weight / 100.0 * m_options.pixelsPerMm) : 1.0;
-        scene.items.push_back({&p, acgiColorIndexToRgb(color, m_options.blackBackground), width});
-    }
-}
-
-void AcGiRenderer::fit(Scene& scene, int width, int height) {
-    scene.fitted = false;
+    std::vector<Item> items;
+    for (const AcGiPrimitive& p : recorder.primitives())
+        if (Item item; resolve(scene, p, item)) items.push_back(item);
     if (m_options.viewHeight > 0) {
         m_center = m_options.viewCenter;
         m_viewHeight = m_options.viewHeight;
-        return;
+    } else {
+        Measure measure;
+        AcDbExtents ext;
+        for (const Item& item : items) addExtents(measure, *item.primitive, ext);
+        fitTo(ext, width, height);
     }
-    Measure measure;
-    AcDbExtents ext;
-    const auto add = [&ext](const AcGePoint3d& q) {
-        if (std::isfinite(q.x) && std::isfinite(q.y)) ext.addPoint(AcGePoint3d(q.x, q.y, 0));
-    };
-    for (const Scene::Item& item : scene.items) {
-        const AcGiPrimitive& p = *item.primitive;
-        switch (p.type) {
-        case AcGiPrimitiveType::kXline:
-        case AcGiPrimitiveType::kRay:
-            break;
-        case AcGiPrimitiveType::kCircle:
-        case AcGiPrimitiveType::kArc:
-        case AcGiPrimitiveType::kEllipse:
-            for (const AcGePoint3d& q : p.boundingPoints()) add(q);
-            break;
-        case AcGiPrimitiveType::kText: {
-            AcGePoint3d corners[4];
-            const double size = p.height / measure.capHeight();
-            textCorners(p, measure.advance(displayText(p.text)) * size * p.widthFactor, corners);
-            for (const AcGePoint3d& q : corners) add(q);
-            break;
-        }
-        default:
-            for (const AcGePoint3d& q : p.points) add(q);
+    Painter painter(*this, target, fileName, width, height);
+    if (painter.status() != Acad::eOk) return painter.status();
+    for (const Item& item : items) painter.paint(item);
+    return painter.finish(pixels);
+}
+
+template <class Visit>
+void AcGiRenderer::forEachItem(Scene& scene, const std::vector<AcDbObjectId>& ids, Visit&& visit) {
+    AcGiRecordingDraw& rec = scene.recorder;
+    for (const AcDbObjectId& id : ids) {
+        AcDbEntity* entity = nullptr;
+        if (acdbOpenObject(entity, id, AcDb::kForRead) != Acad::eOk) continue;  // erased, or not an entity
+        rec.clear();
+        // An insert on a frozen layer is hidden as a whole.
+        if (!scene.layer(entity->layerId()).frozen) rec.draw(entity);
+        entity->close();
+        for (const AcGiPrimitive& p : rec.primitives()) {
+            Item item;
+            visit(p, resolve(scene, p, item) ? &item : nullptr);
         }
     }
+    rec.clear();
+}
+
+bool AcGiRenderer::resolve(Scene& scene, const AcGiPrimitive& p, Item& item) {
+    if (scene.lwDefault < -1) {
+        scene.lwDefault = scene.db ? scene.db->headerInt("LWDEFAULT", 25) : 25;
+        if (scene.lwDefault < 0) scene.lwDefault = 25;
+    }
+    const LayerInfo& layer = scene.layer(p.effective.layerId);
+    if (layer.off || layer.frozen) return false;
+    int color = p.effective.color;
+    if (color == 256) color = layer.color;
+    if (color < 1 || color > 255) color = 7;
+    int weight = p.effective.lineWeight;
+    if (weight == AcDb::kLnWtByLayer) weight = layer.weight;
+    if (weight < 0) weight = scene.lwDefault;
+    const double width = m_options.lineweights ? std::max(1.0, weight / 100.0 * m_options.pixelsPerMm) : 1.0;
+    item = {&p, acgiColorIndexToRgb(color, m_options.blackBackground), width};
+    return true;
+}
+
+void AcGiRenderer::fitTo(const AcDbExtents& ext, int width, int height) {
     if (ext.isEmpty()) {
         m_center = AcGePoint2d(0, 0);
         m_viewHeight = 1.0;
-    } else {
-        const double usable = std::clamp(1.0 - 2.0 * m_options.margin, 0.1, 1.0);
-        const double w = ext.maxPoint().x - ext.minPoint().x, h = ext.maxPoint().y - ext.minPoint().y;
-        m_center = AcGePoint2d((ext.minPoint().x + ext.maxPoint().x) / 2, (ext.minPoint().y + ext.maxPoint().y) / 2);
-        m_viewHeight = std::max(h, w * height / width) / usable;
-        if (!(m_viewHeight > 0) || !std::isfinite(m_viewHeight)) m_viewHeight = 1.0;
+        return;
     }
-    scene.fitted = true;
-}
-
-Acad::ErrorStatus AcGiRenderer::draw(Scene& scene, Target target, const char* fileName, int width, int height,
-                                     std::vector<uint32_t>* pixels) {
-    if (target != Target::kImage && (!fileName || !*fileName)) return fail(Acad::eInvalidInput, "no file name");
-    cairo_surface_t* surface = target == Target::kSvg
-                                   ? cairo_svg_surface_create(fileName, width, height)
-                                   : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(surface);
-        return fail(target == Target::kSvg ? Acad::eFileAccessErr : Acad::eOutOfMemory, "cannot create the surface");
-    }
-    cairo_t* cr = cairo_create(surface);
-    const double scale = height / m_viewHeight;
-    const double cx = m_center.x, cy = m_center.y, halfW = width / 2.0, halfH = height / 2.0;
-    const auto devX = [&](const AcGePoint3d& p) { return halfW + (p.x - cx) * scale; };
-    const auto devY = [&](const AcGePoint3d& p) { return halfH - (p.y - cy) * scale; };
-
-    const double bg = m_options.blackBackground ? 0.0 : 1.0;
-    cairo_set_source_rgb(cr, bg, bg, bg);
-    cairo_paint(cr);
-    cairo_set_antialias(cr, m_options.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-    cairo_font_options_t* fontOptions = cairo_font_options_create();
-    cairo_font_options_set_antialias(fontOptions, m_options.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
-    cairo_font_options_set_hint_metrics(fontOptions, CAIRO_HINT_METRICS_OFF);
-    cairo_set_font_options(cr, fontOptions);
-    cairo_font_options_destroy(fontOptions);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
-    cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
-    Measure measure;
-    const double pixelDeviation = 0.25 / scale;
-
-    // A vertex path: as one path when Cairo can take it, else as clipped segments.
-    const auto path = [&](const std::vector<AcGePoint3d>& pts, bool closed, bool fill) {
-        if (pts.empty()) return;
-        bool safe = true;
-        for (const AcGePoint3d& q : pts)
-            if (!(std::fabs(devX(q)) < kSafe && std::fabs(devY(q)) < kSafe)) safe = false;
-        if (safe) {
-            cairo_move_to(cr, devX(pts[0]), devY(pts[0]));
-            for (size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr, devX(pts[i]), devY(pts[i]));
-            if (pts.size() == 1) cairo_line_to(cr, devX(pts[0]), devY(pts[0]));  // a dot
-            if (closed) cairo_close_path(cr);
-            fill ? cairo_fill(cr) : cairo_stroke(cr);
-            return;
-        }
-        const double lo = -2.0 * std::max(width, height), hi = 3.0 * std::max(width, height);
-        const size_t n = pts.size() + (closed ? 1 : 0);
-        for (size_t i = 1; i < n; ++i) {
-            const AcGePoint3d& a = pts[i - 1];
-            const AcGePoint3d& b = pts[i % pts.size()];
-            double x0 = devX(a), y0 = devY(a), x1 = devX(b), y1 = devY(b);
-            if (!std::isfinite(x0 + y0 + x1 + y1) || !clipSegment(x0, y0, x1, y1, lo, hi)) continue;
-            cairo_move_to(cr, x0, y0);
-            cairo_line_to(cr, x1, y1);
-        }
-        cairo_stroke(cr);
-    };
-    // An infinite line through a point along a direction, or from it (rays).
-    const auto infinite = [&](const AcGePoint3d& base, const AcGePoint3d& through, bool bothWays) {
-        double dx = devX(through) - devX(base), dy = devY(through) - devY(base);
-        const double len = std::hypot(dx, dy);
-        if (!(len > 0) || !std::isfinite(len)) return;
-        dx /= len;
-        dy /= len;
-        const double bx = devX(base), by = devY(base);
-        const double reach = std::hypot(bx - halfW, by - halfH) + 2.0 * (width + height);
-        double x0 = bothWays ? bx - dx * reach : bx, y0 = bothWays ? by - dy * reach : by;
-        double x1 = bx + dx * reach, y1 = by + dy * reach;
-        const double lo = -2.0 * std::max(width, height), hi = 3.0 * std::max(width, height);
-        if (!clipSegment(x0, y0, x1, y1, lo, hi)) return;
-        cairo_move_to(cr, x0, y0);
-        cairo_line_to(cr, x1, y1);
-        cairo_stroke(cr);
-    };
-
-    for (const Scene::Item& item : scene.items) {
-        const AcGiPrimitive& p = *item.primitive;
-        cairo_set_source_rgb(cr, item.rgb.r / 255.0, item.rgb.g / 255.0, item.rgb.b / 255.0);
-        cairo_set_line_width(cr, item.width);
-        const bool fill = p.traits.fillType == kAcGiFillAlways;
-        switch (p.type) {
-        case AcGiPrimitiveType::kPolyline:
-            path(p.points, false, false);
-            break;
-        case AcGiPrimitiveType::kPolygon:
-            path(p.points, true, fill);
-            break;
-        case AcGiPrimitiveType::kCircle:
-        case AcGiPrimitiveType::kArc:
-        case AcGiPrimitiveType::kEllipse: {
-            // The unit circle through the affine map of the curve's two axes onto the device
-            // (Y down): circles, arcs and ellipses, in any plane, as Cairo's smooth curves.
-            const AcGeVector3d u = p.startVector * p.radius;
-            const AcGeVector3d v = p.normal.crossProduct(p.startVector) * (p.radius * p.radiusRatio);
-            cairo_matrix_t m;
-            cairo_matrix_init(&m, u.x * scale, -u.y * scale, v.x * scale, -v.y * scale, devX(p.center), devY(p.center));
-            const bool closed = p.isClosedCurve() || p.arcType != AcGiArcType::kAcGiArcSimple;
-            const double reach = std::max(std::hypot(m.xx, m.yx), std::hypot(m.xy, m.yy));
-            const double det = m.xx * m.yy - m.xy * m.yx;
-            if (reach < kSafe && std::fabs(m.x0) < kSafe && std::fabs(m.y0) < kSafe && std::fabs(det) > 1e-3) {
-                cairo_save(cr);
-                cairo_transform(cr, &m);
-                cairo_new_sub_path(cr);
-                const double t0 = p.startParam;
-                cairo_arc(cr, 0, 0, 1, t0, t0 + (p.isClosedCurve() ? 2 * std::numbers::pi : p.sweep));
-                if (p.arcType == AcGiArcType::kAcGiArcSector && !p.isClosedCurve()) cairo_line_to(cr, 0, 0);
-                cairo_restore(cr);  // the path stays; the line width is in pixels again
-                if (closed) cairo_close_path(cr);
-                (fill && closed) ? cairo_fill(cr) : cairo_stroke(cr);
-            } else {  // too large for Cairo's coordinates, or seen edge on
-                path(p.flatten(pixelDeviation), false, fill && closed);
-            }
-            break;
-        }
-        case AcGiPrimitiveType::kText: {
-            const std::string text = displayText(p.text);
-            if (text.empty() || !(p.height > 0)) break;
-            const double size = p.height / measure.capHeight() * scale;  // pixels per unit of the face
-            const AcGeVector3d d = p.direction, u = p.upVector();
-            const double t = std::tan(p.oblique);
-            cairo_matrix_t fm;
-            cairo_matrix_init(&fm, d.x * size * p.widthFactor, -d.y * size * p.widthFactor,
-                              -(d.x * t + u.x) * size, (d.y * t + u.y) * size, 0, 0);
-            cairo_matrix_t check = fm;
-            const double det = fm.xx * fm.yy - fm.xy * fm.yx;
-            if (!std::isfinite(det) || std::fabs(det) < 0.25 || cairo_matrix_invert(&check) != CAIRO_STATUS_SUCCESS)
-                break;  // smaller than half a pixel
-            const double x = devX(p.position), y = devY(p.position);
-            if (!(std::fabs(x) < kSafe && std::fabs(y) < kSafe)) break;
-            AcGePoint3d corners[4];
-            textCorners(p, measure.advance(text) * (p.height / measure.capHeight()) * p.widthFactor, corners);
-            double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
-            for (const AcGePoint3d& q : corners) {
-                minX = std::min(minX, devX(q));
-                maxX = std::max(maxX, devX(q));
-                minY = std::min(minY, devY(q));
-                maxY = std::max(maxY, devY(q));
-            }
-            if (maxX < 0 || maxY < 0 || minX > width || minY > height) break;  // off the image
-            cairo_set_font_matrix(cr, &fm);
-            cairo_move_to(cr, x, y);
-            if (std::sqrt(std::fabs(det)) <= kPathTextSize) {
-                cairo_show_text(cr, text.c_str());
-            } else {
-                cairo_text_path(cr, text.c_str());
-                cairo_fill(cr);
-            }
-            cairo_new_path(cr);
-            break;
-        }
-        case AcGiPrimitiveType::kXline:
-        case AcGiPrimitiveType::kRay:
-            if (p.points.size() == 2) infinite(p.points[0], p.points[1], p.type == AcGiPrimitiveType::kXline);
-            break;
-        }
-        ++m_drawn;
-    }
-
-    const cairo_status_t drawStatus = cairo_status(cr);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
-    Acad::ErrorStatus es = Acad::eOk;
-    if (drawStatus != CAIRO_STATUS_SUCCESS) {
-        es = fail(Acad::eInvalidInput, std::string("drawing failed: ") + cairo_status_to_string(drawStatus));
-    } else if (target == Target::kPng) {
-        const cairo_status_t st = cairo_surface_write_to_png(surface, fileName);
-        if (st != CAIRO_STATUS_SUCCESS)
-            es = fail(Acad::eFileAccessErr, std::string("cannot write the PNG file: ") + cairo_status_to_string(st));
-    } else if (target == Target::kImage) {
-        const unsigned char* data = cairo_image_surface_get_data(surface);
-        const int stride = cairo_image_surface_get_stride(surface);
-        pixels->resize(size_t(width) * size_t(height));
-        for (int row = 0; row < height; ++row)
-            std::memcpy(pixels->data() + size_t(row) * size_t(width), data + size_t(row) * size_t(stride),
-                        size_t(width) * sizeof(uint32_t));
-    }
-    cairo_surface_finish(surface);
-    if (es == Acad::eOk && target == Target::kSvg && cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
-        es = fail(Acad::eFileAccessErr, std::string("cannot write the SVG file: ") +
-                                            cairo_status_to_string(cairo_surface_status(surface)));
-    cairo_surface_destroy(surface);
-    return es;
+    const double usable = std::clamp(1.0 - 2.0 * m_options.margin, 0.1, 1.0);
+    const double w = ext.maxPoint().x - ext.minPoint().x, h = ext.maxPoint().y - ext.minPoint().y;
+    m_center = AcGePoint2d((ext.minPoint().x + ext.maxPoint().x) / 2, (ext.minPoint().y + ext.maxPoint().y) / 2);
+    m_viewHeight = std::max(h, w * height / width) / usable;
+    if (!(m_viewHeight > 0) || !std::isfinite(m_viewHeight)) m_viewHeight = 1.0;
 }

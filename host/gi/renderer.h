@@ -55,16 +55,21 @@ public:
 
 private:
     struct Scene;
+    struct Item;
+    class Painter;
     enum class Target { kPng, kSvg, kImage };
     Acad::ErrorStatus renderDatabase(AcDbDatabase* db, AcDbObjectId blockId, Target target, const char* fileName,
                                      int width, int height, std::vector<uint32_t>* pixels);
     Acad::ErrorStatus renderRecording(const AcGiRecordingDraw& recorder, AcDbDatabase* db, Target target,
                                       const char* fileName, int width, int height, std::vector<uint32_t>* pixels);
-    Acad::ErrorStatus collect(Scene& scene, AcDbObjectId blockId, int width, int height);
-    void resolve(Scene& scene);
-    void fit(Scene& scene, int width, int height);
-    Acad::ErrorStatus draw(Scene& scene, Target target, const char* fileName, int width, int height,
-                           std::vector<uint32_t>* pixels);
+    // Draws the entities one at a time and visits each primitive with its resolved colour and
+    // width (null when its layer is off or frozen).
+    template <class Visit>
+    void forEachItem(Scene& scene, const std::vector<AcDbObjectId>& ids, Visit&& visit);
+    // Colour and line width of a primitive; false when its layer is off or frozen.
+    bool resolve(Scene& scene, const AcGiPrimitive& p, Item& item);
+    // The view that shows extents (of what is drawn) with the options' margin.
+    void fitTo(const AcDbExtents& ext, int width, int height);
     Acad::ErrorStatus fail(Acad::ErrorStatus es, const std::string& message);
 
     AcGiRenderOptions m_options;

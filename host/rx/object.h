@@ -27,7 +27,7 @@ public:
     static AcRxClass* gpDesc;
     static AcRxObject* cast(const AcRxObject* p) { return const_cast<AcRxObject*>(p); }
 
-    bool isKindOf(const AcRxClass* cls) const;
+    inline bool isKindOf(const AcRxClass* cls) const;  // defined in rx/rxclass.h
     virtual AcRxObject* clone() const;
     virtual Acad::ErrorStatus copyFrom(const AcRxObject* other);
     virtual bool isEqualTo(const AcRxObject* other) const { return this == other; }
@@ -35,3 +35,6 @@ public:
 protected:
     AcRxObject() = default;
 };
+
+// The class of runtime classes, for the inline type tests above.
+#include "rx/rxclass.h"

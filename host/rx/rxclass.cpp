@@ -20,11 +20,6 @@ AcRxClass* AcRxObject::desc() {
 AcRxObject::~AcRxObject() = default;
 AcRxClass* AcRxObject::isA() const { return AcRxObject::desc(); }
 
-bool AcRxObject::isKindOf(const AcRxClass* cls) const {
-    AcRxClass* mine = isA();
-    return cls && mine && mine->isDerivedFrom(cls);
-}
-
 AcRxObject* AcRxObject::clone() const {
     AcRxClass* cls = isA();
     AcRxObject* copy = cls ? cls->create() : nullptr;
@@ -57,16 +52,9 @@ const void* AcRxClass::definingAddress() const {
     return m_constructor ? reinterpret_cast<const void*>(m_constructor) : nullptr;
 }
 
-AcRxClass* AcRxClass::myParent() const {
+AcRxClass* AcRxClass::findParent() const {
     if (!m_parent && !m_parentName.empty() && m_parentName != m_name) m_parent = acrxFindClass(m_parentName.c_str());
     return m_parent;
-}
-
-bool AcRxClass::isDerivedFrom(const AcRxClass* other) const {
-    int guard = 0;
-    for (const AcRxClass* c = this; c && guard < 256; c = c->myParent(), ++guard)
-        if (c == other) return true;
-    return false;
 }
 
 AcRxClass* acrxFindClass(const char* className) {

@@ -18,8 +18,16 @@ public:
     const char* dxfName() const { return m_dxfName.c_str(); }
     const char* appName() const { return m_appName.c_str(); }
     const char* parentName() const { return m_parentName.c_str(); }
-    AcRxClass* myParent() const;
-    bool isDerivedFrom(const AcRxClass* other) const;
+    AcRxClass* myParent() const {
+        return m_parent ? m_parent : m_parentName.empty() ? nullptr : findParent();
+    }
+    // Inline: type tests run in the innermost loops (casts of every object drawn or filed).
+    bool isDerivedFrom(const AcRxClass* other) const {
+        int guard = 0;  // a chain of misregistered parents may loop
+        for (const AcRxClass* c = this; c && guard < 256; c = c->myParent(), ++guard)
+            if (c == other) return true;
+        return false;
+    }
     AcRxObject* create() const { return m_constructor ? m_constructor() : nullptr; }
     int dwgVersion(int& maintenanceVersion) const {
         maintenanceVersion = m_maintenanceVersion;
@@ -35,6 +43,7 @@ public:
 
 private:
     friend void acrxBuildClassHierarchy();
+    AcRxClass* findParent() const;  // looks the parent up by name once it is registered
     std::string m_name, m_parentName, m_dxfName, m_appName;
     int m_dwgVersion, m_maintenanceVersion, m_proxyFlags;
     AcRxPseudoConstructor m_constructor;
@@ -42,6 +51,11 @@ private:
     mutable AcRxClass* m_parent = nullptr;
     AcRxClass** m_slot = nullptr;
 };
+
+inline bool AcRxObject::isKindOf(const AcRxClass* cls) const {
+    const AcRxClass* mine = isA();
+    return cls && mine && mine->isDerivedFrom(cls);
+}
 
 // Creates a class and enters it in the class dictionary; an existing class of that name is
 // answered unchanged.

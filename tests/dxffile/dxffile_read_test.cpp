@@ -328,3 +328,32 @@ TEST(DxfRead, LibreCadLibrary) {
     EXPECT_EQ(rc, 0) << report;
     EXPECT_EQ(report, std::to_string((files + 9) / 10) + " 0\n");
 }
+
+// Attributed inserts keep the file's SEQEND, one whose SEQEND is missing gets one, and reading
+// makes no object only to erase it again.
+TEST(DxfRead, AttributedInsertsLeaveNoErasedObjects) {
+    TempDir dir;
+    std::string text = kR12;
+    const std::string noSeqend =
+        "  0\nINSERT\n  8\n0\n 66\n1\n  2\nBOX\n 10\n20.0\n 20\n10.0\n"
+        "  0\nATTRIB\n  8\n0\n 10\n20.0\n 20\n10.0\n 40\n1.0\n  1\nAnn\n  2\nNAME\n 70\n0\n";
+    text.insert(text.find("  0\nSOLIDISH"), noSeqend);
+    const std::string path = dir.file("attributes.dxf");
+    writeText(path, text);
+    AcDbDatabase db(false, true);
+    ASSERT_EQ(db.readDxfFile(path.c_str()), Acad::eOk) << db.lastError();
+    int erased = 0, inserts = 0, ends = 0;
+    for (AcDbObjectId id : db.allIds()) {
+        if (id.isErased()) ++erased;
+        AcDbBlockReference* ref = nullptr;
+        if (acdbOpenObject(ref, id, AcDb::kForRead) != Acad::eOk) continue;
+        ++inserts;
+        EXPECT_EQ(ref->internalAttributeIds().size(), 1u);
+        if (!ref->sequenceEndId().isNull() && !ref->sequenceEndId().isErased()) ++ends;
+        ref->close();
+    }
+    EXPECT_EQ(erased, 0);
+    EXPECT_EQ(inserts, 2);
+    EXPECT_EQ(ends, 2);
+    EXPECT_EQ(db.numOpenObjects(), 0);
+}

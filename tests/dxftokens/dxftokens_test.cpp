@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
+#include <cstring>
+#include <memory>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -214,4 +217,81 @@ TEST(DxfRoundTrip, NonFiniteIsRefused) {
     EXPECT_TRUE(w.failed());
     EXPECT_NE(w.error().find("group 10"), std::string::npos);
     EXPECT_EQ(w.str(), "");
+}
+
+namespace {
+
+// A source handing out data at most piece bytes at a time.
+TokenReader::Source pieces(const std::string& data, std::size_t piece) {
+    auto at = std::make_shared<std::size_t>(0);
+    return [data, piece, at](char* buffer, std::size_t size, std::string&) -> long {
+        const std::size_t n = std::min({size, piece, data.size() - *at});
+        std::memcpy(buffer, data.data() + *at, n);
+        *at += n;
+        return static_cast<long>(n);
+    };
+}
+
+struct Group {
+    int code;
+    std::string value;
+    std::size_t line;
+    bool operator==(const Group&) const = default;
+};
+
+// Every group, its value copied as soon as it is read (and each one put back and read again).
+std::vector<Group> groupsOf(TokenReader& r) {
+    std::vector<Group> out;
+    for (Token t; r.next(t);) {
+        EXPECT_TRUE(r.pushBack());
+        EXPECT_TRUE(r.next(t));
+        out.push_back({t.code, std::string(t.value), t.line});
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(DxfTokenReader, StreamedInPiecesReadsWhatMemoryReads) {
+    const std::string data = "\xEF\xBB\xBF  0\r\nSECTION\r\n  2\nENTITIES\n  1\n" + std::string(300, 'x') +
+                             "\n 10\n1.5\n  1\n\n999\ncomment\n  0\nEOF\n\n \r\n\x1a";
+    TokenReader memory{std::string_view(data)};
+    const std::vector<Group> expected = groupsOf(memory);
+    ASSERT_FALSE(memory.failed()) << memory.error();
+    ASSERT_EQ(expected.size(), 7u);
+    for (std::size_t piece : {1, 7, 64, 1000}) {
+        TokenReader streamed(pieces(data, piece), 64);
+        EXPECT_EQ(groupsOf(streamed), expected) << "pieces of " << piece;
+        EXPECT_FALSE(streamed.failed()) << streamed.error();
+        EXPECT_EQ(streamed.linesRead(), memory.linesRead());
+    }
+}
+
+TEST(DxfTokenReader, StreamedErrorsAreThoseOfMemory) {
+    for (const std::string& data : std::initializer_list<std::string>{"  0\nLINE\n  8", "  0\nLINE\n\n  8\n0\n", "  0\nLINE\nabc\n1\n",
+                                   std::string("AutoCAD Binary DXF\r\n\x1a")}) {
+        TokenReader memory{std::string_view(data)};
+        groupsOf(memory);
+        TokenReader streamed(pieces(data, 3), 64);
+        groupsOf(streamed);
+        EXPECT_TRUE(streamed.failed());
+        EXPECT_EQ(streamed.error(), memory.error());
+    }
+    // A source that fails says so with the line it stopped at.
+    int calls = 0;
+    TokenReader failing(
+        [&calls](char* buffer, std::size_t size, std::string& error) -> long {
+            if (calls++ == 0) {
+                std::string groups;
+                for (int i = 0; i < 8; ++i) groups += "  0\nLINE\n";
+                const std::size_t n = std::min(size, groups.size());
+                std::memcpy(buffer, groups.data(), n);
+                return static_cast<long>(n);
+            }
+            error = "device gone";
+            return -1;
+        },
+        256);
+    EXPECT_EQ(groupsOf(failing).size(), 8u);
+    EXPECT_EQ(failing.error(), "line 17: the data cannot be read: device gone");
 }

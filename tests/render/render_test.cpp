@@ -340,6 +340,37 @@ TEST(RenderSvg, WellFormedWithPaths) {
     EXPECT_FALSE(wellFormedXml(svg.substr(0, svg.size() / 2)));
 }
 
+// Strokes of one colour and width that follow each other share one SVG path, each line its own
+// piece of it at its place; a line of another colour gets a path of its own.
+TEST(RenderSvg, StrokesOfOneStyleShareAPath) {
+    AcDbDatabase db;
+    for (int i = 0; i < 10; ++i) {
+        auto* line = new AcDbLine(AcGePoint3d(10, 5 + 4 * i, 0), AcGePoint3d(90, 5 + 4 * i, 0));
+        line->setColorIndex(1);
+        append(db, line);
+    }
+    auto* green = new AcDbLine(AcGePoint3d(10, 48, 0), AcGePoint3d(90, 48, 0));
+    green->setColorIndex(3);
+    append(db, green);
+    const std::string path = tempPath("batched.svg");
+    AcGiRenderer renderer(fixedView());
+    ASSERT_EQ(renderer.renderToSvg(&db, path.c_str()), Acad::eOk) << renderer.lastError();
+    EXPECT_EQ(renderer.drawnCount(), 11u);
+    const std::string svg = readFile(path);
+    EXPECT_TRUE(wellFormedXml(svg));
+    std::vector<std::string> paths;
+    for (size_t at = svg.find("<path"); at != std::string::npos; at = svg.find("<path", at + 1))
+        paths.push_back(svg.substr(at, svg.find('>', at) - at));
+    ASSERT_EQ(paths.size(), 2u) << svg;
+    EXPECT_NE(paths[0].find("rgb(100%,0%,0%)"), std::string::npos) << paths[0];
+    EXPECT_NE(paths[1].find("rgb(0%,100%,0%)"), std::string::npos) << paths[1];
+    for (int i = 0; i < 10; ++i) {
+        const std::string y = std::to_string(90 - 8 * i);
+        EXPECT_NE(paths[0].find("M 20 " + y + " L 180 " + y + " "), std::string::npos) << y << ": " << paths[0];
+    }
+    EXPECT_NE(paths[1].find("M 20 4 L 180 4 "), std::string::npos) << paths[1];
+}
+
 TEST(RenderDib, HeaderFieldsAndPixels) {
     AcDbDatabase db;
     redLineAndCircle(db);
