@@ -1,0 +1,7 @@
+// The table of predefined classes.
+#include "win/systemclasses.h"
+
+const std::vector<SystemClass>& systemClasses() {
+    static const std::vector<SystemClass> classes = {};
+    return classes;
+}
