@@ -2,6 +2,7 @@
 #include "win/systemclasses.h"
 
 const std::vector<SystemClass>& systemClasses() {
-    static const std::vector<SystemClass> classes = {};
+    static const std::vector<SystemClass> classes = {dialogSystemClass(), buttonSystemClass(), editSystemClass(),
+                                                     staticSystemClass()};
     return classes;
 }

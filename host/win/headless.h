@@ -29,6 +29,14 @@ CADHOST_API void cadhostAdvanceClock(DWORD milliseconds);
 // answers the number of messages dispatched.
 CADHOST_API int cadhostPumpMessages();
 
+// A filter that message loops offer each message before dispatching it (the framework's
+// pre-translation); answers true when it has handled the message.
+CADHOST_API void cadhostSetMessageFilter(bool (*filter)(MSG* msg));
+CADHOST_API bool cadhostFilterMessage(MSG* msg);
+// Calls the hook with the next window CreateWindowEx makes, before the window gets its first
+// message (the framework attaches its objects to windows this way).
+CADHOST_API void cadhostHookNextCreate(void (*hook)(HWND hwnd, void* data), void* data);
+
 // Live windows of the thread: a test asserts that an operation left none behind.
 CADHOST_API int cadhostWindowCount();
 

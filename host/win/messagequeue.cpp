@@ -308,6 +308,13 @@ BOOL KillTimer(HWND hwnd, UINT_PTR id) {
     return TRUE;
 }
 
+namespace {
+bool (*g_filter)(MSG*) = nullptr;
+}  // namespace
+
+void cadhostSetMessageFilter(bool (*filter)(MSG* msg)) { g_filter = filter; }
+bool cadhostFilterMessage(MSG* msg) { return g_filter && g_filter(msg); }
+
 void cadhostQueueInput(const WindowInputEvent& event) { queue().input.push_back(event); }
 
 void cadhostSetInputFeeder(std::function<bool(WindowInputEvent&)> feeder) {
@@ -340,9 +347,10 @@ int cadhostPumpMessages() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             break;
         }
+        ++count;
+        if (cadhostFilterMessage(&msg)) continue;
         TranslateMessage(&msg);
         DispatchMessage(&msg);
-        ++count;
     }
     return count;
 }

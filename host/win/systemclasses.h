@@ -12,6 +12,10 @@ struct SystemClass {
     HBRUSH background;
 };
 
+const SystemClass& dialogSystemClass();
+const SystemClass& buttonSystemClass();
+const SystemClass& editSystemClass();
+const SystemClass& staticSystemClass();
 // Every predefined class, in the order they are registered.
 const std::vector<SystemClass>& systemClasses();
 // Registers the predefined classes once (CreateWindowEx calls it).

@@ -30,6 +30,12 @@ std::string lower(const char* s) {
 
 uintptr_t nextHandle = 0x10000;
 
+struct CreateHook {
+    void (*hook)(HWND, void*) = nullptr;
+    void* data = nullptr;
+};
+CreateHook g_createHook;
+
 }  // namespace
 
 Window* find(HWND hwnd) {
@@ -139,6 +145,9 @@ int GetClassName(HWND hwnd, char* buffer, int bufferMax) {
 HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName, DWORD style,
                     int x, int y, int width, int height, HWND parent, HMENU menuOrId,
                     HINSTANCE instance, void* param) {
+    // The hook belongs to this call, whether or not it makes a window.
+    CreateHook hook = g_createHook;
+    g_createHook = CreateHook{};
     cadhostRegisterControlClasses();
     auto it = classes().find(lower(className));
     if (it == classes().end()) return nullptr;
@@ -174,6 +183,7 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     if (style & WS_CHILD) list.push_back(hwnd);
     else list.insert(list.begin(), hwnd);
 
+    if (hook.hook) hook.hook(hwnd, hook.data);
     CREATESTRUCT cs{param, instance, menuOrId, parent, height, width, y, x, static_cast<LONG>(style),
                     windowName, className, exStyle};
     if (!SendMessage(hwnd, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&cs))) {
@@ -246,6 +256,10 @@ BOOL DestroyWindow(HWND hwnd) {
     }
     destroyTree(hwnd);
     return TRUE;
+}
+
+void cadhostHookNextCreate(void (*hook)(HWND hwnd, void* data), void* data) {
+    g_createHook = CreateHook{hook, data};
 }
 
 int cadhostWindowCount() { return static_cast<int>(table().size()); }
