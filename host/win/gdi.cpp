@@ -198,8 +198,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ handle) {
 HGDIOBJ GetCurrentObject(HDC dc, UINT kind) {
     Context* c = context(dc);
     if (!c) return nullptr;
-    // OBJ_PEN 1, OBJ_BRUSH 2, OBJ_FONT 6.
-    return kind == 1 ? c->state.pen : kind == 2 ? c->state.brush : kind == 6 ? c->state.font : nullptr;
+    return kind == OBJ_PEN ? c->state.pen : kind == OBJ_BRUSH ? c->state.brush : kind == OBJ_FONT ? c->state.font : nullptr;
 }
 
 BOOL DeleteObject(HGDIOBJ handle) {
@@ -275,6 +274,13 @@ HFONT CreateFont(int height, int width, int escapement, int orientation, int wei
     lf.lfQuality = static_cast<BYTE>(quality);
     lf.lfPitchAndFamily = static_cast<BYTE>(pitchAndFamily);
     return CreateFontIndirect(&lf);
+}
+
+DWORD GetObjectType(HGDIOBJ handle) {
+    if (context(reinterpret_cast<HDC>(handle))) return OBJ_DC;
+    Object* o = object(handle);
+    if (!o) return 0;
+    return o->kind == Object::Pen ? OBJ_PEN : o->kind == Object::Brush ? OBJ_BRUSH : OBJ_FONT;
 }
 
 int GetObject(HGDIOBJ handle, int size, void* out) {

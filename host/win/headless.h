@@ -25,9 +25,10 @@ CADHOST_API void cadhostResetInput();
 // True once the queued input is used up and the feeder (if any) has no more.
 CADHOST_API bool cadhostInputEnded();
 CADHOST_API void cadhostAdvanceClock(DWORD milliseconds);
-// Dispatches what is queued (posted messages, due timers, pending paints) without taking input;
-// answers the number of messages dispatched.
-CADHOST_API int cadhostPumpMessages();
+// Dispatches what is queued (posted messages, due timers, pending paints) and, when takeInput,
+// the input until it ends, each message offered to the message filter first; answers the
+// number of messages dispatched.
+CADHOST_API int cadhostPumpMessages(bool takeInput = false);
 
 // A filter that message loops offer each message before dispatching it (the framework's
 // pre-translation); answers true when it has handled the message.

@@ -335,13 +335,13 @@ bool cadhostInputEnded() {
 
 void cadhostAdvanceClock(DWORD milliseconds) { queue().clock += milliseconds; }
 
-int cadhostPumpMessages() {
+int cadhostPumpMessages(bool withInput) {
     // A bound keeps a window that posts to itself on every message from holding the pump.
     constexpr int kMaxMessages = 100000;
     int count = 0;
     MSG msg;
     while (count < kMaxMessages) {
-        FetchResult r = cadhostFetchMessage(&msg, false);
+        FetchResult r = cadhostFetchMessage(&msg, withInput);
         if (r == FetchResult::Idle) break;
         if (r == FetchResult::Quit) {
             PostQuitMessage(static_cast<int>(msg.wParam));

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include "window_input.h"
 #include <cairo.h>
 #include <algorithm>
 #include <cstdio>
@@ -59,16 +60,6 @@ INT_PTR CALLBACK SampleProc(HWND dlg, UINT message, WPARAM wParam, LPARAM) {
     default:
         return FALSE;
     }
-}
-
-void key(UINT vk) {
-    cadhostQueueInput(WindowInputEvent{WindowInputEvent::KeyDown, 0, {0, 0}, vk, 0, 0});
-    cadhostQueueInput(WindowInputEvent{WindowInputEvent::KeyUp, 0, {0, 0}, vk, 0, 0});
-}
-
-void type(const char* text) {
-    for (const char* p = text; *p; ++p)
-        cadhostQueueInput(WindowInputEvent{WindowInputEvent::Char, 0, {0, 0}, static_cast<UINT>(static_cast<unsigned char>(*p)), 0, 0});
 }
 
 POINT centre(HWND control) {
