@@ -33,7 +33,7 @@ public:
     BOOL SubclassDlgItem(UINT id, CWnd* parent);
     HWND UnsubclassWindow();
 
-    virtual BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
+    BOOL Create(LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
                         UINT id, void* context = nullptr);
     virtual BOOL CreateEx(DWORD exStyle, LPCTSTR className, LPCTSTR windowName, DWORD style, const RECT& rect,
                           CWnd* parent, UINT id, void* param = nullptr);

@@ -8,6 +8,7 @@ struct InputState {
     HWND capture = nullptr;
     HWND active = nullptr;
     POINT cursor{0, 0};
+    bool keys[256] = {};
 };
 
 InputState& state() {
@@ -21,6 +22,10 @@ bool within(HWND hwnd, HWND ancestor) { return hwnd && (hwnd == ancestor || IsCh
 }  // namespace
 
 namespace winstate {
+
+void setKeyState(UINT virtualKey, bool down) {
+    if (virtualKey < 256) state().keys[virtualKey] = down;
+}
 
 void forgetWindow(HWND hwnd) {
     InputState& s = state();
@@ -170,5 +175,8 @@ BOOL SetCursorPos(int x, int y) {
     return TRUE;
 }
 
-short GetKeyState(int) { return 0; }
+// The high bit is set while the key is down.
+short GetKeyState(int virtualKey) {
+    return (virtualKey >= 0 && virtualKey < 256 && state().keys[virtualKey]) ? static_cast<short>(0x8000) : 0;
+}
 BOOL MessageBeep(UINT) { return TRUE; }

@@ -66,6 +66,7 @@ bool translateInput(const WindowInputEvent& e, MSG* msg) {
     case WindowInputEvent::KeyDown:
     case WindowInputEvent::KeyUp:
     case WindowInputEvent::Char: {
+        if (e.kind != WindowInputEvent::Char) winstate::setKeyState(e.key, e.kind == WindowInputEvent::KeyDown);
         HWND target = GetFocus();
         if (!target) target = GetActiveWindow();
         if (!target) return false;

@@ -90,7 +90,8 @@ UINT keyCode(std::string name) {
         {"enter", VK_RETURN}, {"return", VK_RETURN}, {"escape", VK_ESCAPE}, {"esc", VK_ESCAPE},
         {"tab", VK_TAB}, {"space", VK_SPACE}, {"backspace", VK_BACK}, {"delete", VK_DELETE},
         {"left", VK_LEFT}, {"right", VK_RIGHT}, {"up", VK_UP}, {"down", VK_DOWN}, {"home", VK_HOME},
-        {"end", VK_END}, {"pageup", VK_PRIOR}, {"pagedown", VK_NEXT}, {"insert", VK_INSERT}};
+        {"end", VK_END}, {"pageup", VK_PRIOR}, {"pagedown", VK_NEXT}, {"insert", VK_INSERT},
+        {"shift", VK_SHIFT}, {"ctrl", VK_CONTROL}, {"control", VK_CONTROL}, {"alt", VK_MENU}};
     for (const auto& n : names)
         if (name == n.name) return n.vk;
     if (name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0])))
@@ -185,6 +186,14 @@ bool expand(const WindowEventCommand& c, std::deque<WindowInputEvent>& out, std:
             out.push_back(e);
         }
         return true;
+    case WindowEventCommand::KeyDown:
+    case WindowEventCommand::KeyUp: {
+        WindowInputEvent e;
+        e.kind = c.verb == WindowEventCommand::KeyDown ? WindowInputEvent::KeyDown : WindowInputEvent::KeyUp;
+        e.key = c.key;
+        out.push_back(e);
+        return true;
+    }
     case WindowEventCommand::Wait: {
         WindowInputEvent e;
         e.kind = WindowInputEvent::Wait;
@@ -328,6 +337,16 @@ bool cadhostParseWindowEvent(const std::string& line, WindowEventCommand& c, std
                 return false;
             }
             c.count = static_cast<int>(n);
+        }
+        return true;
+    }
+    if (verb == "keydown" || verb == "keyup") {
+        c.verb = verb == "keydown" ? WindowEventCommand::KeyDown : WindowEventCommand::KeyUp;
+        if (!args(1, 1)) return false;
+        c.key = keyCode(w[1]);
+        if (!c.key) {
+            error = verb + ": unknown key " + w[1];
+            return false;
         }
         return true;
     }

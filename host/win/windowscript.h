@@ -14,6 +14,8 @@
 //   key <name> [count]              a key pressed and released: enter, escape, tab, space,
 //                                   backspace, delete, left, right, up, down, home, end,
 //                                   pageup, pagedown, f1 to f12, a letter or a digit
+//   keydown <name>, keyup <name>    a key goes down or up alone (shift, ctrl, alt held for
+//                                   the events between)
 //   wait <milliseconds>             time passes (timers fire)
 //   picture <window> "<path>"       a PNG of the window is written
 //
@@ -35,7 +37,7 @@ struct WindowEventTarget {
 };
 
 struct WindowEventCommand {
-    enum Verb { Skip, Click, DoubleClick, Press, Release, Move, Drag, Wheel, Type, Key, Wait, Picture };
+    enum Verb { Skip, Click, DoubleClick, Press, Release, Move, Drag, Wheel, Type, Key, KeyDown, KeyUp, Wait, Picture };
     Verb verb = Skip;
     WindowEventTarget target;
     WindowEventTarget to;  // Drag

@@ -56,6 +56,8 @@ RECT clientInParent(const Window* w);
 POINT clientOrigin(HWND hwnd);
 bool isEmpty(const RECT& r);
 
+// The state of a key (VK_SHIFT, VK_CONTROL, ...) as the input last left it.
+void setKeyState(UINT virtualKey, bool down);
 // Focus and capture bookkeeping when a window goes away or hides.
 void forgetWindow(HWND hwnd);
 void removeTimers(HWND hwnd);

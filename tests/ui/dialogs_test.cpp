@@ -229,6 +229,14 @@ TEST_F(DialogsTest, TabMovesThroughTheTabStopsAndSelectsEditText) {
     key(VK_TAB);
     while (cadhostFetchMessage(&msg, true) == FetchResult::Message) IsDialogMessage(dlg, &msg);
     EXPECT_EQ(GetFocus(), GetDlgItem(dlg, kName));
+    // Shift+Tab goes back.
+    cadhostQueueInput(WindowInputEvent{WindowInputEvent::KeyDown, 0, {0, 0}, VK_SHIFT, 0, 0});
+    key(VK_TAB);
+    cadhostQueueInput(WindowInputEvent{WindowInputEvent::KeyUp, 0, {0, 0}, VK_SHIFT, 0, 0});
+    key(VK_TAB);
+    while (cadhostFetchMessage(&msg, true) == FetchResult::Message) IsDialogMessage(dlg, &msg);
+    EXPECT_EQ(GetFocus(), GetDlgItem(dlg, kName));
+    EXPECT_EQ(GetKeyState(VK_SHIFT), 0);
     DWORD a = 0, b = 0;
     SendDlgItemMessage(dlg, kName, EM_GETSEL, reinterpret_cast<WPARAM>(&a), reinterpret_cast<LPARAM>(&b));
     EXPECT_EQ(a, 0u);

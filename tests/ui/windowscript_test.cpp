@@ -108,6 +108,9 @@ TEST(WindowEventParseTest, EventsAndTheirErrors) {
     EXPECT_EQ(c.count, 3);
     ASSERT_TRUE(cadhostParseWindowEvent("wheel @5,5 -2", c, error));
     EXPECT_EQ(c.count, -2);
+    ASSERT_TRUE(cadhostParseWindowEvent("keydown shift", c, error));
+    EXPECT_EQ(c.verb, WindowEventCommand::KeyDown);
+    EXPECT_EQ(c.key, VK_SHIFT);
     ASSERT_TRUE(cadhostParseWindowEvent("key f12", c, error));
     EXPECT_EQ(c.key, VK_F1 + 11);
     EXPECT_FALSE(cadhostParseWindowEvent("type \"open", c, error));
