@@ -122,7 +122,10 @@ cairo_surface_t* cadhostRenderWindow(HWND hwnd) {
     if (!w) return nullptr;
     int width = std::max(1, static_cast<int>(w->rect.right - w->rect.left));
     int height = std::max(1, static_cast<int>(w->rect.bottom - w->rect.top));
-    if (width > 16384 || height > 16384) return nullptr;
+    // Pictures are of windows on a screen: a window grown beyond any screen is refused rather
+    // than allocated.
+    constexpr int kMaxSide = 8192;
+    if (width > kMaxSide || height > kMaxSide) return nullptr;
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     if (cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS) {
         cairo_surface_destroy(surface);

@@ -257,6 +257,9 @@ TEST_F(DialogsTest, PictureOfADialogIsWrittenAsPng) {
     EXPECT_EQ(cairo_image_surface_get_height(png), 126);
     cairo_surface_destroy(png);
     EXPECT_FALSE(cadhostSaveWindowPng(dlg, "/nonexistent-folder/x.png"));
+    // A window grown beyond any screen is not pictured.
+    MoveWindow(dlg, 0, 0, 100000, 100, FALSE);
+    EXPECT_EQ(cadhostRenderWindow(dlg), nullptr);
     DestroyWindow(dlg);
     EXPECT_FALSE(cadhostSaveWindowPng(dlg, path.c_str()));
 }
