@@ -19,6 +19,7 @@ struct DialogState {
     int defaultId = IDOK;
     HWND savedFocus = nullptr;
     HFONT font = nullptr;
+    HWND disabledOwner = nullptr;  // the owner a modal dialog disabled
 };
 
 std::map<HWND, DialogState>& dialogs() {
@@ -91,6 +92,16 @@ void command(HWND dialog, int id) {
         return;
     }
     SendMessage(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(control));
+}
+
+// A modal dialog's owner is enabled and activated again before the dialog goes.
+void giveBackOwner(HWND dialog, DialogState& s) {
+    HWND owner = s.disabledOwner;
+    s.disabledOwner = nullptr;
+    if (!owner || !IsWindow(owner)) return;
+    EnableWindow(owner, TRUE);
+    HWND active = GetActiveWindow();
+    if (!active || active == dialog) SetActiveWindow(owner);
 }
 
 LRESULT CALLBACK DialogClassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -271,8 +282,11 @@ INT_PTR DialogBoxIndirectParam(HINSTANCE instance, const DialogTemplate& t, HWND
     HWND dialog = CreateDialogIndirectParam(instance, hidden, parent, proc, initParam);
     if (!dialog) return -1;
     HWND owner = GetWindow(dialog, GW_OWNER);
-    bool reenable = owner && IsWindowEnabled(owner);
-    if (reenable) EnableWindow(owner, FALSE);
+    bool disabledHere = owner && IsWindowEnabled(owner);
+    if (disabledHere) {
+        EnableWindow(owner, FALSE);
+        stateOf(dialog)->disabledOwner = owner;
+    }
     if (!stateOf(dialog)->ended) {
         ShowWindow(dialog, SW_SHOW);
         UpdateWindow(dialog);
@@ -300,10 +314,12 @@ INT_PTR DialogBoxIndirectParam(HINSTANCE instance, const DialogTemplate& t, HWND
             DispatchMessage(&msg);
         }
     }
-    INT_PTR result = stateOf(dialog) ? stateOf(dialog)->result : -1;
-    if (reenable && IsWindow(owner)) {
-        EnableWindow(owner, TRUE);
-        if (IsWindow(dialog) && GetActiveWindow() == dialog) SetActiveWindow(owner);
+    INT_PTR result = -1;
+    if (DialogState* s = stateOf(dialog)) {
+        result = s->result;
+        giveBackOwner(dialog, *s);
+    } else if (disabledHere && IsWindow(owner)) {
+        EnableWindow(owner, TRUE);  // the dialog was destroyed without EndDialog
     }
     if (IsWindow(dialog)) DestroyWindow(dialog);
     if (quit) PostQuitMessage(quitCode);
@@ -315,6 +331,7 @@ BOOL EndDialog(HWND dialog, INT_PTR result) {
     if (!s) return FALSE;
     s->ended = true;
     s->result = result;
+    giveBackOwner(dialog, *s);
     ShowWindow(dialog, SW_HIDE);
     return TRUE;
 }

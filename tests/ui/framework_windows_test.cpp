@@ -69,19 +69,7 @@ BEGIN_MESSAGE_MAP(CInsertDialog, CDialog)
     ON_BN_CLICKED(kExplode, &CInsertDialog::OnExplode)
 END_MESSAGE_MAP()
 
-class FrameworkWindowsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        baseline = cadhostWindowCount();
-        cadhostResetInput();
-    }
-    void TearDown() override {
-        cadhostResetInput();
-        cadhostPumpMessages();
-        EXPECT_EQ(cadhostWindowCount(), baseline) << "windows left behind";
-    }
-    int baseline = 0;
-};
+using FrameworkWindowsTest = WindowTestBase;
 
 TEST_F(FrameworkWindowsTest, ModalDialogExchangesDataAndRoutesNotificationsThroughItsMap) {
     CInsertDialog dlg;
