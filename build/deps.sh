@@ -3,7 +3,7 @@
 set -euo pipefail
 need=()
 for pkg in cmake g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libcairo2-dev \
-           python3-ezdxf librecad-data; do
+           libpango1.0-dev fonts-dejavu-core python3-ezdxf librecad-data; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || need+=("$pkg")
 done
 if [ ${#need[@]} -gt 0 ]; then

@@ -1,0 +1,75 @@
+// Dialog objects: modal and modeless dialogs over the window framework's dialogs.
+#include "ui/dialog.h"
+#include "ed/winapp.h"
+#include "win/resources.h"
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    ON_COMMAND(IDOK, &CDialog::OnOK)
+    ON_COMMAND(IDCANCEL, &CDialog::OnCancel)
+END_MESSAGE_MAP()
+
+INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hwnd, UINT message, WPARAM, LPARAM) {
+    if (message != WM_INITDIALOG) return FALSE;
+    auto* dialog = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hwnd));
+    return dialog ? dialog->OnInitDialog() : TRUE;
+}
+
+const DialogTemplate* CDialog::FindTemplate() const {
+    if (m_indirect) return &m_template;
+    if (const DialogTemplate* t = cadhostFindDialogTemplate(AfxGetResourceHandle(), m_nIDTemplate)) return t;
+    return nullptr;
+}
+
+HWND CDialog::ParentHandle(CWnd* parent) const {
+    if (parent) return parent->m_hWnd;
+    CWnd* frame = acedGetAcadFrame();
+    return frame ? frame->m_hWnd : nullptr;
+}
+
+BOOL CDialog::InitModalIndirect(const DialogTemplate& dialogTemplate, CWnd* parent) {
+    m_template = dialogTemplate;
+    m_indirect = true;
+    if (parent) m_pParentWnd = parent;
+    return TRUE;
+}
+
+INT_PTR CDialog::DoModal() {
+    const DialogTemplate* t = FindTemplate();
+    if (!t || m_hWnd) return -1;
+    DialogTemplate copy = *t;
+    cadhostHookNextCreate(&CWnd::AttachOnCreate, this);
+    return DialogBoxIndirectParam(AfxGetResourceHandle(), copy, ParentHandle(m_pParentWnd), &AfxDlgProc, 0);
+}
+
+BOOL CDialog::Create(UINT idTemplate, CWnd* parent) {
+    const DialogTemplate* t = cadhostFindDialogTemplate(AfxGetResourceHandle(), idTemplate);
+    if (!t) return FALSE;
+    m_nIDTemplate = idTemplate;
+    DialogTemplate copy = *t;
+    return CreateIndirect(copy, parent);
+}
+
+BOOL CDialog::CreateIndirect(const DialogTemplate& dialogTemplate, CWnd* parent) {
+    if (m_hWnd) return FALSE;
+    if (parent) m_pParentWnd = parent;
+    cadhostHookNextCreate(&CWnd::AttachOnCreate, this);
+    return CreateDialogIndirectParam(AfxGetResourceHandle(), dialogTemplate, ParentHandle(m_pParentWnd),
+                                     &AfxDlgProc, 0) ? TRUE : FALSE;
+}
+
+BOOL CDialog::OnInitDialog() {
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK() {
+    if (!UpdateData(TRUE)) return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+BOOL CDialog::PreTranslateMessage(MSG* msg) {
+    if (!m_hWnd || (msg->hwnd != m_hWnd && !::IsChild(m_hWnd, msg->hwnd))) return FALSE;
+    return ::IsDialogMessage(m_hWnd, msg);
+}

@@ -1,0 +1,69 @@
+#pragma once
+// The predefined controls: button, edit and static, their styles, messages and notifications.
+// Each draws itself in the classic style and tells its parent what happened through WM_COMMAND.
+#include "win/winuser.h"
+
+// Buttons.
+constexpr DWORD BS_PUSHBUTTON = 0x0, BS_DEFPUSHBUTTON = 0x1, BS_CHECKBOX = 0x2,
+    BS_AUTOCHECKBOX = 0x3, BS_RADIOBUTTON = 0x4, BS_3STATE = 0x5, BS_AUTO3STATE = 0x6,
+    BS_GROUPBOX = 0x7, BS_AUTORADIOBUTTON = 0x9, BS_OWNERDRAW = 0xB, BS_TYPEMASK = 0xF,
+    BS_LEFTTEXT = 0x20, BS_LEFT = 0x100, BS_RIGHT = 0x200, BS_CENTER = 0x300, BS_TOP = 0x400,
+    BS_BOTTOM = 0x800, BS_VCENTER = 0xC00, BS_PUSHLIKE = 0x1000, BS_MULTILINE = 0x2000,
+    BS_NOTIFY = 0x4000, BS_FLAT = 0x8000;
+constexpr UINT BM_GETCHECK = 0x00F0, BM_SETCHECK = 0x00F1, BM_GETSTATE = 0x00F2,
+    BM_SETSTATE = 0x00F3, BM_SETSTYLE = 0x00F4, BM_CLICK = 0x00F5;
+constexpr UINT BST_UNCHECKED = 0x0, BST_CHECKED = 0x1, BST_INDETERMINATE = 0x2, BST_PUSHED = 0x4,
+    BST_FOCUS = 0x8;
+constexpr WORD BN_CLICKED = 0, BN_DOUBLECLICKED = 5, BN_SETFOCUS = 6, BN_KILLFOCUS = 7;
+
+// Edit fields.
+constexpr DWORD ES_LEFT = 0x0, ES_CENTER = 0x1, ES_RIGHT = 0x2, ES_MULTILINE = 0x4,
+    ES_UPPERCASE = 0x8, ES_LOWERCASE = 0x10, ES_PASSWORD = 0x20, ES_AUTOVSCROLL = 0x40,
+    ES_AUTOHSCROLL = 0x80, ES_NOHIDESEL = 0x100, ES_READONLY = 0x800, ES_WANTRETURN = 0x1000,
+    ES_NUMBER = 0x2000;
+constexpr UINT EM_GETSEL = 0x00B0, EM_SETSEL = 0x00B1, EM_GETMODIFY = 0x00B8,
+    EM_SETMODIFY = 0x00B9, EM_LIMITTEXT = 0x00C5, EM_SETLIMITTEXT = 0x00C5,
+    EM_REPLACESEL = 0x00C2, EM_SETREADONLY = 0x00CF, EM_GETLIMITTEXT = 0x00D5;
+constexpr WORD EN_SETFOCUS = 0x0100, EN_KILLFOCUS = 0x0200, EN_CHANGE = 0x0300,
+    EN_UPDATE = 0x0400, EN_MAXTEXT = 0x0501;
+
+// Statics.
+constexpr DWORD SS_LEFT = 0x0, SS_CENTER = 0x1, SS_RIGHT = 0x2, SS_ICON = 0x3,
+    SS_BLACKRECT = 0x4, SS_GRAYRECT = 0x5, SS_WHITERECT = 0x6, SS_BLACKFRAME = 0x7,
+    SS_GRAYFRAME = 0x8, SS_WHITEFRAME = 0x9, SS_LEFTNOWORDWRAP = 0xC, SS_OWNERDRAW = 0xD,
+    SS_BITMAP = 0xE, SS_ETCHEDHORZ = 0x10, SS_ETCHEDVERT = 0x11, SS_ETCHEDFRAME = 0x12,
+    SS_TYPEMASK = 0x1F, SS_NOPREFIX = 0x80, SS_NOTIFY = 0x100, SS_CENTERIMAGE = 0x200,
+    SS_SUNKEN = 0x1000;
+constexpr WORD STN_CLICKED = 0, STN_DBLCLK = 1;
+
+// Owner drawing.
+constexpr UINT ODT_BUTTON = 4, ODT_STATIC = 5;
+constexpr UINT ODA_DRAWENTIRE = 0x1, ODA_SELECT = 0x2, ODA_FOCUS = 0x4;
+constexpr UINT ODS_SELECTED = 0x1, ODS_DISABLED = 0x4, ODS_CHECKED = 0x8, ODS_FOCUS = 0x10,
+    ODS_DEFAULT = 0x20;
+
+struct DRAWITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemAction;
+    UINT itemState;
+    HWND hwndItem;
+    HDC hDC;
+    RECT rcItem;
+    UINT_PTR itemData;
+};
+typedef DRAWITEMSTRUCT* LPDRAWITEMSTRUCT;
+
+struct MEASUREITEMSTRUCT {
+    UINT CtlType;
+    UINT CtlID;
+    UINT itemID;
+    UINT itemWidth;
+    UINT itemHeight;
+    UINT_PTR itemData;
+};
+typedef MEASUREITEMSTRUCT* LPMEASUREITEMSTRUCT;
+
+// Sends a control's notification to its parent as WM_COMMAND.
+CADHOST_API void cadhostNotifyParent(HWND control, WORD code);

@@ -1,0 +1,33 @@
+// Colours, fonts and notifications shared by the predefined controls.
+#include "win/controlsupport.h"
+
+namespace controls {
+
+HBRUSH parentBrush(HWND control, HDC dc, UINT ctlColorMessage) {
+    HWND parent = GetParent(control);
+    HBRUSH brush = nullptr;
+    if (parent)
+        brush = reinterpret_cast<HBRUSH>(SendMessage(parent, ctlColorMessage, reinterpret_cast<WPARAM>(dc),
+                                                     reinterpret_cast<LPARAM>(control)));
+    if (!brush)
+        brush = reinterpret_cast<HBRUSH>(DefWindowProc(control, ctlColorMessage, reinterpret_cast<WPARAM>(dc),
+                                                       reinterpret_cast<LPARAM>(control)));
+    return brush;
+}
+
+HGDIOBJ selectFont(HWND control, HDC dc) {
+    auto font = reinterpret_cast<HFONT>(SendMessage(control, WM_GETFONT, 0, 0));
+    return font ? SelectObject(dc, font) : nullptr;
+}
+
+COLORREF textColor(HWND control, HDC dc) {
+    return IsWindowEnabled(control) ? GetTextColor(dc) : GetSysColor(COLOR_GRAYTEXT);
+}
+
+}  // namespace controls
+
+void cadhostNotifyParent(HWND control, WORD code) {
+    HWND parent = GetParent(control);
+    if (!parent) return;
+    SendMessage(parent, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), code), reinterpret_cast<LPARAM>(control));
+}

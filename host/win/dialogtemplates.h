@@ -1,0 +1,9 @@
+#pragma once
+// Dialog templates of modules by resource id: a module's resources register their templates
+// under its instance handle, and dialogs made by id find them there.
+#include "win/dialogs.h"
+
+CADHOST_API void cadhostRegisterDialogTemplate(HINSTANCE module, UINT id, const DialogTemplate& dialogTemplate);
+CADHOST_API void cadhostUnregisterDialogTemplates(HINSTANCE module);
+// The template of the module, or null when it has none of that id.
+CADHOST_API const DialogTemplate* cadhostFindDialogTemplate(HINSTANCE module, UINT id);

@@ -1,0 +1,56 @@
+#pragma once
+// Internal state of device contexts and drawing objects, shared by the files of the GDI layer.
+#include <string>
+#include <vector>
+#include "win/wingdi.h"
+
+typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
+
+namespace gdi {
+
+struct Object {
+    enum Kind { Pen, Brush, Font };
+    Kind kind = Brush;
+    bool stock = false;
+    COLORREF color = 0;
+    int style = PS_SOLID;  // pens; brushes use PS_NULL for the hollow brush
+    int width = 1;
+    LOGFONT font{};
+};
+
+struct State {
+    HPEN pen = nullptr;
+    HBRUSH brush = nullptr;
+    HFONT font = nullptr;
+    COLORREF text = 0;
+    COLORREF bk = 0xFFFFFF;
+    int bkMode = OPAQUE;
+    POINT pos{0, 0};
+    POINT origin{0, 0};  // viewport origin: device position of logical (0, 0)
+    RECT clip{};         // device coordinates
+};
+
+struct Context {
+    cairo_surface_t* surface = nullptr;
+    cairo_t* cr = nullptr;
+    HWND window = nullptr;
+    State state;
+    std::vector<State> saved;
+};
+
+Context* context(HDC dc);
+Object* object(HGDIOBJ handle);
+HGDIOBJ makeStock(Object::Kind kind, COLORREF color, int style);
+// The selected objects of a context, stock defaults when nothing valid is selected.
+const Object& pen(Context* c);
+const Object& brush(Context* c);
+const Object& font(Context* c);
+// Prepares the Cairo context: device clip applied, no transformation.
+void prepare(Context* c);
+void setColor(cairo_t* cr, COLORREF color);
+// Fills a device rectangle with a colour (pixel exact).
+void fillDevice(Context* c, RECT device, COLORREF color);
+RECT toDevice(Context* c, const RECT& logical);
+
+}  // namespace gdi

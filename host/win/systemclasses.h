@@ -1,0 +1,22 @@
+#pragma once
+// The predefined window classes (dialog, button, edit, static) and their atoms in templates.
+#include <vector>
+#include "win/windef.h"
+
+struct SystemClass {
+    const char* name;
+    WORD atom;  // the class's ordinal in dialog templates, 0 for none
+    UINT style;
+    WNDPROC proc;
+    int extraBytes;
+    HBRUSH background;
+};
+
+const SystemClass& dialogSystemClass();
+const SystemClass& buttonSystemClass();
+const SystemClass& editSystemClass();
+const SystemClass& staticSystemClass();
+// Every predefined class, in the order they are registered.
+const std::vector<SystemClass>& systemClasses();
+// Registers the predefined classes once (CreateWindowEx calls it).
+CADHOST_API void cadhostRegisterControlClasses();

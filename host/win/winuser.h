@@ -1,0 +1,216 @@
+#pragma once
+// Windows, messages, the message queue, focus, capture, timers and input of the window framework.
+// Windows, their message queue and their input live on the thread that drives the user interface.
+#include "win/windef.h"
+
+// Messages.
+constexpr UINT WM_NULL = 0x0000, WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_MOVE = 0x0003,
+    WM_SIZE = 0x0005, WM_ACTIVATE = 0x0006, WM_SETFOCUS = 0x0007, WM_KILLFOCUS = 0x0008,
+    WM_ENABLE = 0x000A, WM_SETTEXT = 0x000C, WM_GETTEXT = 0x000D, WM_GETTEXTLENGTH = 0x000E,
+    WM_PAINT = 0x000F, WM_CLOSE = 0x0010, WM_QUIT = 0x0012, WM_ERASEBKGND = 0x0014,
+    WM_SHOWWINDOW = 0x0018, WM_SETCURSOR = 0x0020, WM_MOUSEACTIVATE = 0x0021,
+    WM_DRAWITEM = 0x002B, WM_MEASUREITEM = 0x002C, WM_NEXTDLGCTL = 0x0028, WM_SETFONT = 0x0030,
+    WM_GETFONT = 0x0031, WM_NOTIFY = 0x004E, WM_CONTEXTMENU = 0x007B, WM_NCCREATE = 0x0081,
+    WM_NCDESTROY = 0x0082, WM_NCCALCSIZE = 0x0083, WM_NCHITTEST = 0x0084, WM_NCPAINT = 0x0085,
+    WM_GETDLGCODE = 0x0087, WM_KEYDOWN = 0x0100, WM_KEYUP = 0x0101, WM_CHAR = 0x0102,
+    WM_SYSKEYDOWN = 0x0104, WM_SYSKEYUP = 0x0105, WM_SYSCHAR = 0x0106, WM_INITDIALOG = 0x0110,
+    WM_COMMAND = 0x0111, WM_SYSCOMMAND = 0x0112, WM_TIMER = 0x0113, WM_HSCROLL = 0x0114,
+    WM_VSCROLL = 0x0115, WM_CTLCOLORMSGBOX = 0x0132, WM_CTLCOLOREDIT = 0x0133,
+    WM_CTLCOLORLISTBOX = 0x0134, WM_CTLCOLORBTN = 0x0135, WM_CTLCOLORDLG = 0x0136,
+    WM_CTLCOLORSCROLLBAR = 0x0137, WM_CTLCOLORSTATIC = 0x0138, WM_MOUSEMOVE = 0x0200,
+    WM_LBUTTONDOWN = 0x0201, WM_LBUTTONUP = 0x0202, WM_LBUTTONDBLCLK = 0x0203,
+    WM_RBUTTONDOWN = 0x0204, WM_RBUTTONUP = 0x0205, WM_RBUTTONDBLCLK = 0x0206,
+    WM_MOUSEWHEEL = 0x020A, WM_PARENTNOTIFY = 0x0210, WM_CAPTURECHANGED = 0x0215,
+    WM_USER = 0x0400, WM_APP = 0x8000;
+
+// Window styles.
+constexpr DWORD WS_OVERLAPPED = 0x00000000, WS_POPUP = 0x80000000, WS_CHILD = 0x40000000,
+    WS_VISIBLE = 0x10000000, WS_DISABLED = 0x08000000, WS_CLIPSIBLINGS = 0x04000000,
+    WS_CLIPCHILDREN = 0x02000000, WS_CAPTION = 0x00C00000, WS_BORDER = 0x00800000,
+    WS_DLGFRAME = 0x00400000, WS_VSCROLL = 0x00200000, WS_HSCROLL = 0x00100000,
+    WS_SYSMENU = 0x00080000, WS_THICKFRAME = 0x00040000, WS_GROUP = 0x00020000,
+    WS_TABSTOP = 0x00010000, WS_MINIMIZEBOX = 0x00020000, WS_MAXIMIZEBOX = 0x00010000,
+    WS_OVERLAPPEDWINDOW = 0x00CF0000, WS_POPUPWINDOW = 0x80880000;
+constexpr DWORD WS_EX_DLGMODALFRAME = 0x00000001, WS_EX_NOPARENTNOTIFY = 0x00000004,
+    WS_EX_TOPMOST = 0x00000008, WS_EX_TRANSPARENT = 0x00000020, WS_EX_TOOLWINDOW = 0x00000080,
+    WS_EX_WINDOWEDGE = 0x00000100, WS_EX_CLIENTEDGE = 0x00000200, WS_EX_CONTROLPARENT = 0x00010000,
+    WS_EX_STATICEDGE = 0x00020000;
+constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000);
+
+// Class styles.
+constexpr UINT CS_VREDRAW = 0x0001, CS_HREDRAW = 0x0002, CS_DBLCLKS = 0x0008,
+    CS_GLOBALCLASS = 0x4000;
+
+struct WNDCLASS {
+    UINT style;
+    WNDPROC lpfnWndProc;
+    int cbClsExtra;
+    int cbWndExtra;
+    HINSTANCE hInstance;
+    HICON hIcon;
+    HCURSOR hCursor;
+    HBRUSH hbrBackground;
+    const char* lpszMenuName;
+    const char* lpszClassName;
+};
+
+struct CREATESTRUCT {
+    void* lpCreateParams;
+    HINSTANCE hInstance;
+    HMENU hMenu;
+    HWND hwndParent;
+    int cy;
+    int cx;
+    int y;
+    int x;
+    LONG style;
+    const char* lpszName;
+    const char* lpszClass;
+    DWORD dwExStyle;
+};
+
+struct NMHDR {
+    HWND hwndFrom;
+    UINT_PTR idFrom;
+    UINT code;
+};
+
+struct PAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
+};
+
+// ShowWindow commands.
+constexpr int SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_NORMAL = 1, SW_SHOWNOACTIVATE = 4, SW_SHOW = 5,
+    SW_SHOWNA = 8, SW_RESTORE = 9;
+// WM_SIZE kinds; WM_ACTIVATE states.
+constexpr WPARAM SIZE_RESTORED = 0;
+constexpr WORD WA_INACTIVE = 0, WA_ACTIVE = 1, WA_CLICKACTIVE = 2;
+// SetWindowPos.
+constexpr HWND HWND_TOP = nullptr;
+#define HWND_BOTTOM (reinterpret_cast<HWND>(1))
+#define HWND_TOPMOST (reinterpret_cast<HWND>(-1))
+#define HWND_NOTOPMOST (reinterpret_cast<HWND>(-2))
+constexpr UINT SWP_NOSIZE = 0x0001, SWP_NOMOVE = 0x0002, SWP_NOZORDER = 0x0004,
+    SWP_NOREDRAW = 0x0008, SWP_NOACTIVATE = 0x0010, SWP_SHOWWINDOW = 0x0040,
+    SWP_HIDEWINDOW = 0x0080;
+// GetWindow.
+constexpr UINT GW_HWNDFIRST = 0, GW_HWNDLAST = 1, GW_HWNDNEXT = 2, GW_HWNDPREV = 3, GW_OWNER = 4,
+    GW_CHILD = 5;
+// GetAncestor.
+constexpr UINT GA_PARENT = 1, GA_ROOT = 2, GA_ROOTOWNER = 3;
+// Get/SetWindowLongPtr.
+constexpr int GWLP_WNDPROC = -4, GWLP_HINSTANCE = -6, GWLP_HWNDPARENT = -8, GWLP_ID = -12,
+    GWL_STYLE = -16, GWL_EXSTYLE = -20, GWLP_USERDATA = -21;
+// Hit-test codes.
+constexpr LRESULT HTERROR = -2, HTTRANSPARENT = -1, HTNOWHERE = 0, HTCLIENT = 1, HTCAPTION = 2;
+// PeekMessage.
+constexpr UINT PM_NOREMOVE = 0x0000, PM_REMOVE = 0x0001;
+// Mouse and key state in wParam.
+constexpr WPARAM MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008;
+constexpr int WHEEL_DELTA = 120;
+// Redraw.
+constexpr UINT RDW_INVALIDATE = 0x0001, RDW_ERASE = 0x0004, RDW_ALLCHILDREN = 0x0080,
+    RDW_UPDATENOW = 0x0100;
+
+// Virtual keys.
+constexpr UINT VK_BACK = 0x08, VK_TAB = 0x09, VK_RETURN = 0x0D, VK_SHIFT = 0x10,
+    VK_CONTROL = 0x11, VK_MENU = 0x12, VK_ESCAPE = 0x1B, VK_SPACE = 0x20, VK_PRIOR = 0x21,
+    VK_NEXT = 0x22, VK_END = 0x23, VK_HOME = 0x24, VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27,
+    VK_DOWN = 0x28, VK_INSERT = 0x2D, VK_DELETE = 0x2E, VK_F1 = 0x70;
+
+// Classes and windows.
+CADHOST_API WORD RegisterClass(const WNDCLASS* wc);
+CADHOST_API BOOL UnregisterClass(const char* className, HINSTANCE instance);
+CADHOST_API BOOL GetClassInfo(HINSTANCE instance, const char* className, WNDCLASS* wc);
+CADHOST_API int GetClassName(HWND hwnd, char* buffer, int bufferMax);
+CADHOST_API HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName,
+                                DWORD style, int x, int y, int width, int height, HWND parent,
+                                HMENU menuOrId, HINSTANCE instance, void* param);
+CADHOST_API BOOL DestroyWindow(HWND hwnd);
+CADHOST_API BOOL IsWindow(HWND hwnd);
+CADHOST_API BOOL IsChild(HWND parent, HWND hwnd);
+CADHOST_API LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+CADHOST_API LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+CADHOST_API LONG_PTR GetWindowLongPtr(HWND hwnd, int index);
+CADHOST_API LONG_PTR SetWindowLongPtr(HWND hwnd, int index, LONG_PTR value);
+CADHOST_API LONG GetWindowLong(HWND hwnd, int index);
+CADHOST_API LONG SetWindowLong(HWND hwnd, int index, LONG value);
+CADHOST_API BOOL SetWindowText(HWND hwnd, const char* text);
+CADHOST_API int GetWindowText(HWND hwnd, char* buffer, int bufferMax);
+CADHOST_API int GetWindowTextLength(HWND hwnd);
+CADHOST_API HWND GetParent(HWND hwnd);
+CADHOST_API HWND SetParent(HWND hwnd, HWND newParent);
+CADHOST_API HWND GetAncestor(HWND hwnd, UINT flags);
+CADHOST_API HWND GetWindow(HWND hwnd, UINT relation);
+CADHOST_API HWND GetTopWindow(HWND hwnd);
+CADHOST_API HWND GetDesktopWindow();
+CADHOST_API HWND GetDlgItem(HWND dialog, int id);
+CADHOST_API int GetDlgCtrlID(HWND hwnd);
+CADHOST_API BOOL ShowWindow(HWND hwnd, int command);
+CADHOST_API BOOL IsWindowVisible(HWND hwnd);
+CADHOST_API BOOL EnableWindow(HWND hwnd, BOOL enable);
+CADHOST_API BOOL IsWindowEnabled(HWND hwnd);
+
+// Geometry: window rectangles in screen coordinates, client rectangles from (0, 0).
+CADHOST_API BOOL GetWindowRect(HWND hwnd, RECT* rect);
+CADHOST_API BOOL GetClientRect(HWND hwnd, RECT* rect);
+CADHOST_API BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
+CADHOST_API BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+CADHOST_API BOOL ScreenToClient(HWND hwnd, POINT* point);
+CADHOST_API BOOL ClientToScreen(HWND hwnd, POINT* point);
+CADHOST_API int MapWindowPoints(HWND from, HWND to, POINT* points, UINT count);
+CADHOST_API HWND WindowFromPoint(POINT screenPoint);
+CADHOST_API HWND ChildWindowFromPoint(HWND parent, POINT clientPoint);
+CADHOST_API BOOL SetRect(RECT* rect, int left, int top, int right, int bottom);
+CADHOST_API BOOL SetRectEmpty(RECT* rect);
+CADHOST_API BOOL IsRectEmpty(const RECT* rect);
+CADHOST_API BOOL PtInRect(const RECT* rect, POINT point);
+CADHOST_API BOOL OffsetRect(RECT* rect, int dx, int dy);
+CADHOST_API BOOL InflateRect(RECT* rect, int dx, int dy);
+CADHOST_API BOOL IntersectRect(RECT* out, const RECT* a, const RECT* b);
+CADHOST_API BOOL UnionRect(RECT* out, const RECT* a, const RECT* b);
+CADHOST_API BOOL EqualRect(const RECT* a, const RECT* b);
+
+// Invalidation and painting.
+CADHOST_API BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase);
+CADHOST_API BOOL ValidateRect(HWND hwnd, const RECT* rect);
+CADHOST_API BOOL GetUpdateRect(HWND hwnd, RECT* rect, BOOL erase);
+CADHOST_API BOOL UpdateWindow(HWND hwnd);
+CADHOST_API BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
+CADHOST_API HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint);
+CADHOST_API BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
+
+// Messages and the queue.
+CADHOST_API LRESULT SendMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+CADHOST_API BOOL PostMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+CADHOST_API void PostQuitMessage(int exitCode);
+// FALSE for WM_QUIT. When nothing is queued, no input is left and no timer is due, it answers
+// WM_QUIT too (exit code 0) instead of waiting: headless, nothing else could ever arrive.
+CADHOST_API BOOL GetMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax);
+CADHOST_API BOOL PeekMessage(MSG* msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT remove);
+CADHOST_API BOOL TranslateMessage(const MSG* msg);
+CADHOST_API LRESULT DispatchMessage(const MSG* msg);
+CADHOST_API DWORD GetTickCount();
+CADHOST_API DWORD GetMessageTime();
+CADHOST_API UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc);
+CADHOST_API BOOL KillTimer(HWND hwnd, UINT_PTR id);
+
+// Focus, capture, activation.
+CADHOST_API HWND SetFocus(HWND hwnd);
+CADHOST_API HWND GetFocus();
+CADHOST_API HWND SetCapture(HWND hwnd);
+CADHOST_API BOOL ReleaseCapture();
+CADHOST_API HWND GetCapture();
+CADHOST_API HWND SetActiveWindow(HWND hwnd);
+CADHOST_API HWND GetActiveWindow();
+CADHOST_API BOOL SetForegroundWindow(HWND hwnd);
+CADHOST_API HWND GetForegroundWindow();
+CADHOST_API BOOL GetCursorPos(POINT* point);
+CADHOST_API BOOL SetCursorPos(int x, int y);
+CADHOST_API short GetKeyState(int virtualKey);
+CADHOST_API BOOL MessageBeep(UINT type);
