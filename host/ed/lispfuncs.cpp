@@ -112,7 +112,7 @@ int acedGetFunCode() {
 
 resbuf* acedGetArgs() {
     Frame* f = frame();
-    return f && f->args ? copyChain(f->args) : nullptr;
+    return f && f->args ? cadhost::rx::copyResbufChain(f->args) : nullptr;
 }
 
 int acedRetVoid() { return setResult(acutNewRb(RTVOID)); }

@@ -72,8 +72,7 @@ typedef uintptr_t DWORD_PTR_CAST;
 #define GET_X_LPARAM(lp) static_cast<int>(static_cast<short>(LOWORD(lp)))
 #define GET_Y_LPARAM(lp) static_cast<int>(static_cast<short>(HIWORD(lp)))
 #define GET_WHEEL_DELTA_WPARAM(wp) static_cast<short>(HIWORD(wp))
-#define MAKEINTRESOURCE(i) reinterpret_cast<const char*>(static_cast<uintptr_t>(static_cast<WORD>(i)))
-#define IS_INTRESOURCE(p) ((reinterpret_cast<uintptr_t>(p) >> 16) == 0)
+// MAKEINTRESOURCE and IS_INTRESOURCE come with win/resources.h.
 
 // Rounded a * b / c, as the platform computes it (-1 when c is 0).
 CADHOST_API int MulDiv(int a, int b, int c);
