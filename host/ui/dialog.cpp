@@ -1,6 +1,8 @@
 // Dialog objects: modal and modeless dialogs over the window framework's dialogs.
 #include "ui/dialog.h"
 #include "ed/winapp.h"
+#include "ui/extmodule.h"
+#include "win/dialogtemplates.h"
 #include "win/resources.h"
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -14,10 +16,20 @@ INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hwnd, UINT message, WPARAM, LPARAM) {
     return dialog ? dialog->OnInitDialog() : TRUE;
 }
 
+namespace {
+// A template by id: from the framework's resource handle, else from the modules of the
+// resource chain, first attached first.
+const DialogTemplate* findTemplate(UINT id) {
+    if (const DialogTemplate* t = cadhostFindDialogTemplate(AfxGetResourceHandle(), id)) return t;
+    for (HINSTANCE module : afxResourceChain())
+        if (const DialogTemplate* t = cadhostFindDialogTemplate(module, id)) return t;
+    return nullptr;
+}
+}  // namespace
+
 const DialogTemplate* CDialog::FindTemplate() const {
     if (m_indirect) return &m_template;
-    if (const DialogTemplate* t = cadhostFindDialogTemplate(AfxGetResourceHandle(), m_nIDTemplate)) return t;
-    return nullptr;
+    return findTemplate(m_nIDTemplate);
 }
 
 HWND CDialog::ParentHandle(CWnd* parent) const {
@@ -42,7 +54,7 @@ INT_PTR CDialog::DoModal() {
 }
 
 BOOL CDialog::Create(UINT idTemplate, CWnd* parent) {
-    const DialogTemplate* t = cadhostFindDialogTemplate(AfxGetResourceHandle(), idTemplate);
+    const DialogTemplate* t = findTemplate(idTemplate);
     if (!t) return FALSE;
     m_nIDTemplate = idTemplate;
     DialogTemplate copy = *t;

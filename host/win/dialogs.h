@@ -3,16 +3,15 @@
 // interface of dialogs (Tab, Enter, Escape). Dialog base units are fixed at those of
 // "MS Sans Serif" 8 at 96 dots per inch: 6 x 13 pixels, so x pixels = x * 6 / 4 and
 // y pixels = y * 13 / 8, whatever font the template names.
+#include "win/winstyles.h"
 #include <string>
 #include <vector>
 #include "win/winuser.h"
 
 // Dialog styles.
-constexpr DWORD DS_ABSALIGN = 0x01, DS_SYSMODAL = 0x02, DS_SETFONT = 0x40, DS_MODALFRAME = 0x80,
-    DS_NOFAILCREATE = 0x10, DS_CONTROL = 0x0400, DS_CENTER = 0x0800, DS_SHELLFONT = 0x48;
+
 // Standard command ids.
-constexpr int IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7,
-    IDCLOSE = 8, IDHELP = 9, IDC_STATIC = -1;
+
 // Dialog messages, their window-data slots and WM_GETDLGCODE answers.
 constexpr UINT DM_GETDEFID = WM_USER + 0, DM_SETDEFID = WM_USER + 1;
 constexpr WORD DC_HASDEFID = 0x534B;

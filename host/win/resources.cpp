@@ -1,4 +1,5 @@
 #include "win/resources.h"
+#include "win/dialogtemplates.h"
 #include <dlfcn.h>
 #include <link.h>
 #include <algorithm>
@@ -117,8 +118,12 @@ bool cadhostRegisterModuleResources(HINSTANCE module, const void* image, std::si
 }
 
 void cadhostUnregisterModuleResources(HINSTANCE module) {
-    std::lock_guard lock(registry().mutex);
-    registry().modules.erase(module);
+    {
+        std::lock_guard lock(registry().mutex);
+        registry().modules.erase(module);
+    }
+    // Templates converted from the image go with it: the handle may come back for another module.
+    cadhostUnregisterDialogTemplates(module);
 }
 
 bool cadhostAttachModuleResources(void* dlHandle, std::string& error) {

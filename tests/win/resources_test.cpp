@@ -1,7 +1,9 @@
 // The platform's resource functions on the test script compiled into this program.
 #include <cstring>
 #include <gtest/gtest.h>
+#include "win/dialogtemplates.h"
 #include "win/resources.h"
+#include "win/winuser.h"
 #include "win/winstyles.h"
 #include "win_support.h"
 #include "res/test_resource.h"
@@ -74,7 +76,7 @@ TEST_F(CompiledResourcesTest, StringBlocksAreFoundAsThePlatformNumbersThem) {
 }
 
 TEST_F(CompiledResourcesTest, DialogTemplatesCarryTheirFieldsAndControls) {
-    DialogTemplate d;
+    cadhost::res::DialogTemplate d;
     ASSERT_TRUE(cadhostFindDialogTemplate(kModule, MAKEINTRESOURCE(IDD_SETTINGS), d));
     EXPECT_TRUE(d.extended);
     EXPECT_EQ(d.x, 10);
@@ -148,7 +150,7 @@ TEST_F(CompiledResourcesTest, DialogTemplatesCarryTheirFieldsAndControls) {
     EXPECT_EQ(d.controls[15].cx, 20);
     EXPECT_EQ(d.controls[17].exStyle, WS_EX_STATICEDGE);
 
-    DialogTemplate plain;
+    cadhost::res::DialogTemplate plain;
     ASSERT_TRUE(cadhostFindDialogTemplate(kModule, MAKEINTRESOURCE(IDD_PLAIN), plain));
     EXPECT_FALSE(plain.extended);
     EXPECT_EQ(plain.style, WS_POPUP | WS_BORDER | WS_SYSMENU | WS_CAPTION);
@@ -245,4 +247,43 @@ TEST_F(CompiledResourcesTest, HandlesOfOtherModulesOrUnregisteredOnesReadNothing
     EXPECT_EQ(FindResource(kModule, MAKEINTRESOURCE(IDR_README), "RTF"), nullptr);
     char buffer[4];
     EXPECT_EQ(LoadString(kModule, IDS_HELLO, buffer, sizeof buffer), 0);
+}
+
+TEST_F(CompiledResourcesTest, CompiledDialogsReachTheWindowLayer) {
+    const ::DialogTemplate* plain = cadhostFindDialogTemplate(kModule, IDD_PLAIN);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(plain->caption, "Plain");
+    EXPECT_EQ(plain->cx, 100);
+    EXPECT_EQ(plain->cy, 50);
+    ASSERT_EQ(plain->items.size(), 1u);
+    const DialogItemTemplate& close = plain->items[0];
+    EXPECT_EQ(close.classAtom, DLGATOM_BUTTON) << "predefined classes by their atoms";
+    EXPECT_EQ(close.text, "Close");
+    EXPECT_EQ(close.id, IDCLOSE);
+    EXPECT_EQ(close.x, 25);
+    EXPECT_EQ(close.y, 30);
+    EXPECT_EQ(close.cx, 50);
+    EXPECT_EQ(close.cy, 14);
+    EXPECT_EQ(cadhostFindDialogTemplate(kModule, IDD_PLAIN), plain) << "converted once";
+    EXPECT_EQ(cadhostFindDialogTemplate(kModule, 9999), nullptr);
+    // A dialog of the template is made with its control where the dialog units put it.
+    HWND dialog = CreateDialogIndirectParam(kModule, *plain, nullptr, nullptr, 0);
+    ASSERT_NE(dialog, nullptr);
+    HWND button = GetDlgItem(dialog, IDCLOSE);
+    ASSERT_NE(button, nullptr);
+    RECT r{25, 30, 75, 44};
+    MapDialogRect(dialog, &r);
+    RECT client{};
+    GetWindowRect(button, &client);
+    POINT origin{0, 0};
+    ClientToScreen(dialog, &origin);
+    EXPECT_EQ(client.left - origin.x, r.left);
+    EXPECT_EQ(client.top - origin.y, r.top);
+    EXPECT_EQ(client.right - client.left, r.right - r.left);
+    DestroyWindow(dialog);
+    // Unregistering the image drops the converted templates with it.
+    cadhostUnregisterModuleResources(kModule);
+    EXPECT_EQ(cadhostFindDialogTemplate(kModule, IDD_PLAIN), nullptr);
+    std::string error;
+    ASSERT_TRUE(cadhostRegisterModuleResources(kModule, cadhostModuleResources, cadhostModuleResourcesSize, &error));
 }
