@@ -2,39 +2,19 @@
 #include <gtest/gtest.h>
 #include <string>
 #include "browser/InsertionProtocol.h"
-#include "ed/commandline.h"
-#include "ed/docman.h"
-#include "ed/input.h"
+#include "../editor/editor_fixture.h"
 #include "ed/winapp.h"
 
 namespace {
 const std::string kEsc2 = "\x1b\x1b";
 
-class InsertionProtocol : public ::testing::Test {
+class InsertionProtocol : public EditorTest {
 protected:
-    void SetUp() override {
-        acDocManager->closeAllDocuments();
-        line().reset();
-        line().setOutput([this](const std::string& text) { out += text; });
-        line().setInput(&input);
-        doc = acDocManager->newDocument();
-    }
-    void TearDown() override {
-        acDocManager->closeAllDocuments();
-        line().setInput(nullptr);
-        line().setOutput(nullptr);
-        line().reset();
-    }
-    static AcEdCommandLine& line() { return AcEdCommandLine::instance(); }
     std::string queued() const {
         std::string text;
         for (const auto& p : doc->pendingInput()) text += p.text.substr(p.pos);
         return text;
     }
-
-    AcEdLineSource input;
-    std::string out;
-    AcApDocument* doc = nullptr;
 };
 }  // namespace
 
