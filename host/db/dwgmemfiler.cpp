@@ -45,7 +45,9 @@ void AcDbDwgMemoryFiler::reset(AcDb::FilerType type, AcDbDatabase* db) {
     m_translate = nullptr;
 }
 
-Acad::ErrorStatus AcDbDwgMemoryFiler::grow(size_t needed) {
+Acad::ErrorStatus AcDbDwgMemoryFiler::grow(size_t n) {
+    if (n > SIZE_MAX - m_pos) return m_status = Acad::eOutOfMemory;
+    const size_t needed = m_pos + n;
     size_t capacity = m_capacity < 256 ? 256 : m_capacity;
     while (capacity < needed) {
         if (capacity > SIZE_MAX / 2) {
@@ -63,20 +65,17 @@ Acad::ErrorStatus AcDbDwgMemoryFiler::grow(size_t needed) {
 }
 
 // Writes at the position (appending, or overwriting after a seek back) without filling new
-// room first.
-Acad::ErrorStatus AcDbDwgMemoryFiler::put(const void* bytes, size_t n) {
+// room first. Only this file calls it: inline, so that fixed sizes copy without a call.
+inline Acad::ErrorStatus AcDbDwgMemoryFiler::put(const void* bytes, size_t n) {
     if (n == 0) return Acad::eOk;
-    if (n > m_capacity - m_pos) {
-        if (n > SIZE_MAX - m_pos) return m_status = Acad::eOutOfMemory;
-        if (grow(m_pos + n) != Acad::eOk) return m_status;
-    }
+    if (n > m_capacity - m_pos && grow(n) != Acad::eOk) return m_status;
     std::memcpy(m_data.get() + m_pos, bytes, n);
     m_pos += n;
     if (m_pos > m_size) m_size = m_pos;
     return Acad::eOk;
 }
 
-const Adesk::UInt8* AcDbDwgMemoryFiler::take(size_t n) {
+inline const Adesk::UInt8* AcDbDwgMemoryFiler::take(size_t n) {
     if (m_status != Acad::eOk) return nullptr;
     if (n > remaining()) {
         m_status = Acad::eEndOfFile;
@@ -123,13 +122,13 @@ CADHOST_FILER_SCALAR(Int32, Adesk::Int32, uint32_t)
 CADHOST_FILER_SCALAR(UInt32, Adesk::UInt32, uint32_t)
 #undef CADHOST_FILER_SCALAR
 
-Acad::ErrorStatus AcDbDwgMemoryFiler::putU64(uint64_t v) {
+inline Acad::ErrorStatus AcDbDwgMemoryFiler::putU64(uint64_t v) {
     Adesk::UInt8 bytes[8];
     storeLe<uint64_t>(bytes, v);
     return put(bytes, sizeof bytes);
 }
 
-Acad::ErrorStatus AcDbDwgMemoryFiler::getU64(uint64_t* v) {
+inline Acad::ErrorStatus AcDbDwgMemoryFiler::getU64(uint64_t* v) {
     const Adesk::UInt8* p = take(8);
     *v = p ? loadLe<uint64_t>(p) : 0;
     return p ? Acad::eOk : m_status;

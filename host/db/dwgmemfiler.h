@@ -117,7 +117,8 @@ private:
     Acad::ErrorStatus putU64(uint64_t v);
     Acad::ErrorStatus getU64(uint64_t* v);
 
-    Acad::ErrorStatus grow(size_t needed);
+    // Room for n more bytes at the position.
+    Acad::ErrorStatus grow(size_t n);
 
     std::unique_ptr<Adesk::UInt8[]> m_data;  // m_size bytes written in m_capacity bytes of room
     size_t m_size = 0;

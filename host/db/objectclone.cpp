@@ -687,18 +687,19 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
         }
         if (es != Acad::eOk && result == Acad::eOk) result = es;
         // Layer and linetype ids that found no counterpart fall back by name to the clone's drawing.
-        if (auto* entity = AcDbEntity::cast(copy)) entity->internalBindToDatabase(copy->database());
+        auto* entity = AcDbEntity::cast(copy);
+        if (entity) entity->internalBindToDatabase(copy->database());
         if (!pair.isOwnerXlated()) {
             const AcDbObjectId newOwner = translated(idMap, dest, copy->ownerId());
             copy->setOwnerId(newOwner);
-            if (AcDbEntity::cast(copy) && peekAs<AcDbBlockTableRecord>(newOwner))
+            if (entity && peekAs<AcDbBlockTableRecord>(newOwner))
                 lateMembers.emplace_back(copy->objectId(), newOwner);
             AcDbIdPair done = pair;
             done.setIsOwnerXlated(true);
             idMap.change(done);
         }
-        auto* block = AcDbBlockTableRecord::cast(copy);
-        const auto* sourceBlock = peekAs<AcDbBlockTableRecord>(pair.key());
+        auto* block = entity ? nullptr : AcDbBlockTableRecord::cast(copy);
+        const auto* sourceBlock = block ? peekAs<AcDbBlockTableRecord>(pair.key()) : nullptr;
         if (block && sourceBlock && block != sourceBlock) {
             // The clones of the source's entities in source order, then members added otherwise.
             const std::vector<AcDbObjectId>& sourceList = sourceBlock->entityIds();
