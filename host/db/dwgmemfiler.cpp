@@ -1,4 +1,6 @@
 #include "db/dwgmemfiler.h"
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -12,8 +14,8 @@ AcDbDwgMemoryFiler::AcDbDwgMemoryFiler(AcDb::FilerType type, AcDbDatabase* db) :
 AcDbDwgMemoryFiler::AcDbDwgMemoryFiler(const void* bytes, size_t length, AcDb::FilerType type, AcDbDatabase* db)
     : m_type(type), m_db(db) {
     if (bytes && length) {
-        const auto* p = static_cast<const Adesk::UInt8*>(bytes);
-        m_data.assign(p, p + length);
+        put(bytes, length);
+        m_pos = 0;
     }
 }
 
@@ -21,42 +23,65 @@ AcDbDwgMemoryFiler::~AcDbDwgMemoryFiler() = default;
 
 void AcDbDwgMemoryFiler::rewind() {
     m_pos = 0;
+    m_readCursor = 0;
     m_status = Acad::eOk;
 }
 
 void AcDbDwgMemoryFiler::reset() {
-    m_data.clear();
+    m_size = 0;
     m_pos = 0;
     m_status = Acad::eOk;
-    // Clearing a hash set costs its bucket count: after a large object a small set is cheaper.
-    if (m_written.bucket_count() > 64) std::unordered_set<const void*>().swap(m_written);
-    else m_written.clear();
+    m_written.clear();
+    m_sorted.clear();
+    m_readCursor = 0;
     m_queue.clear();
     m_next = 0;
 }
 
-Adesk::UInt8* AcDbDwgMemoryFiler::put(size_t n) {
-    try {
-        if (m_pos + n > m_data.size()) m_data.resize(m_pos + n);
-    } catch (const std::bad_alloc&) {
-        m_status = Acad::eOutOfMemory;
-        return nullptr;
-    } catch (const std::length_error&) {
-        m_status = Acad::eOutOfMemory;
-        return nullptr;
-    }
-    Adesk::UInt8* p = m_data.data() + m_pos;
-    m_pos += n;
-    return p;
+void AcDbDwgMemoryFiler::reset(AcDb::FilerType type, AcDbDatabase* db) {
+    reset();
+    m_type = type;
+    m_db = db;
+    m_translate = nullptr;
 }
 
-const Adesk::UInt8* AcDbDwgMemoryFiler::take(size_t n) {
+Acad::ErrorStatus AcDbDwgMemoryFiler::grow(size_t n) {
+    if (n > SIZE_MAX - m_pos) return m_status = Acad::eOutOfMemory;
+    const size_t needed = m_pos + n;
+    size_t capacity = m_capacity < 256 ? 256 : m_capacity;
+    while (capacity < needed) {
+        if (capacity > SIZE_MAX / 2) {
+            capacity = needed;
+            break;
+        }
+        capacity *= 2;
+    }
+    std::unique_ptr<Adesk::UInt8[]> room(new (std::nothrow) Adesk::UInt8[capacity]);
+    if (!room) return m_status = Acad::eOutOfMemory;
+    if (m_size) std::memcpy(room.get(), m_data.get(), m_size);
+    m_data = std::move(room);
+    m_capacity = capacity;
+    return Acad::eOk;
+}
+
+// Writes at the position (appending, or overwriting after a seek back) without filling new
+// room first. Only this file calls it: inline, so that fixed sizes copy without a call.
+inline Acad::ErrorStatus AcDbDwgMemoryFiler::put(const void* bytes, size_t n) {
+    if (n == 0) return Acad::eOk;
+    if (n > m_capacity - m_pos && grow(n) != Acad::eOk) return m_status;
+    std::memcpy(m_data.get() + m_pos, bytes, n);
+    m_pos += n;
+    if (m_pos > m_size) m_size = m_pos;
+    return Acad::eOk;
+}
+
+inline const Adesk::UInt8* AcDbDwgMemoryFiler::take(size_t n) {
     if (m_status != Acad::eOk) return nullptr;
     if (n > remaining()) {
         m_status = Acad::eEndOfFile;
         return nullptr;
     }
-    const Adesk::UInt8* p = m_data.data() + m_pos;
+    const Adesk::UInt8* p = m_data.get() + m_pos;
     m_pos += n;
     return p;
 }
@@ -77,10 +102,9 @@ U loadLe(const Adesk::UInt8* p) {
 // Fixed-size values: unsigned little-endian image of the value's bits.
 #define CADHOST_FILER_SCALAR(NAME, TYPE, UTYPE)                                          \
     Acad::ErrorStatus AcDbDwgMemoryFiler::write##NAME(TYPE value) {                      \
-        Adesk::UInt8* p = put(sizeof(UTYPE));                                            \
-        if (!p) return m_status;                                                         \
-        storeLe<UTYPE>(p, static_cast<UTYPE>(value));                                    \
-        return Acad::eOk;                                                                \
+        Adesk::UInt8 bytes[sizeof(UTYPE)];                                               \
+        storeLe<UTYPE>(bytes, static_cast<UTYPE>(value));                                \
+        return put(bytes, sizeof bytes);                                                 \
     }                                                                                    \
     Acad::ErrorStatus AcDbDwgMemoryFiler::read##NAME(TYPE* value) {                      \
         const Adesk::UInt8* p = take(sizeof(UTYPE));                                     \
@@ -98,14 +122,13 @@ CADHOST_FILER_SCALAR(Int32, Adesk::Int32, uint32_t)
 CADHOST_FILER_SCALAR(UInt32, Adesk::UInt32, uint32_t)
 #undef CADHOST_FILER_SCALAR
 
-Acad::ErrorStatus AcDbDwgMemoryFiler::putU64(uint64_t v) {
-    Adesk::UInt8* p = put(8);
-    if (!p) return m_status;
-    storeLe<uint64_t>(p, v);
-    return Acad::eOk;
+inline Acad::ErrorStatus AcDbDwgMemoryFiler::putU64(uint64_t v) {
+    Adesk::UInt8 bytes[8];
+    storeLe<uint64_t>(bytes, v);
+    return put(bytes, sizeof bytes);
 }
 
-Acad::ErrorStatus AcDbDwgMemoryFiler::getU64(uint64_t* v) {
+inline Acad::ErrorStatus AcDbDwgMemoryFiler::getU64(uint64_t* v) {
     const Adesk::UInt8* p = take(8);
     *v = p ? loadLe<uint64_t>(p) : 0;
     return p ? Acad::eOk : m_status;
@@ -238,10 +261,7 @@ Acad::ErrorStatus AcDbDwgMemoryFiler::readString(char** value) {
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::writeBytes(const void* buffer, uint32_t length) {
     if (length && !buffer) return m_status = Acad::eInvalidInput;
-    Adesk::UInt8* p = put(length);
-    if (!p) return m_status;
-    if (length) std::memcpy(p, buffer, length);
-    return Acad::eOk;
+    return length ? put(buffer, length) : Acad::eOk;
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::readBytes(void* buffer, uint32_t length) {
@@ -257,11 +277,10 @@ Acad::ErrorStatus AcDbDwgMemoryFiler::readBytes(void* buffer, uint32_t length) {
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::writeBinaryChunk(const void* buffer, uint32_t length) {
     if (length && !buffer) return m_status = Acad::eInvalidInput;
-    Adesk::UInt8* p = put(4 + size_t(length));
-    if (!p) return m_status;
-    storeLe<uint32_t>(p, length);
-    if (length) std::memcpy(p + 4, buffer, length);
-    return Acad::eOk;
+    Adesk::UInt8 size[4];
+    storeLe<uint32_t>(size, length);
+    Acad::ErrorStatus es = put(size, sizeof size);
+    return es == Acad::eOk && length ? put(buffer, length) : es;
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::readBinaryChunk(void** buffer, uint32_t* length) {
@@ -290,17 +309,32 @@ Acad::ErrorStatus AcDbDwgMemoryFiler::writeId(const AcDbObjectId& given, IdKind 
         if (m_type == AcDb::kWblockCloneFiler && (kind == kHardOwnership || kind == kHardPointer))
             m_queue.push_back(id);
     }
-    Adesk::UInt8* p = put(1);
-    if (!p) return m_status;
-    *p = kind;
+    uint64_t value = 0;
     if (inMemory()) {
-        m_written.insert(id.stub());
-        return putU64(reinterpret_cast<uintptr_t>(id.stub()));
+        m_written.push_back(id.stub());
+        value = reinterpret_cast<uintptr_t>(id.stub());
+    } else if (!id.isNull() && (!m_db || id.database() == m_db)) {
+        // A drawing file can only refer to objects of its own database.
+        value = id.handle().value();
     }
-    // A drawing file can only refer to objects of its own database.
-    uint64_t handle = 0;
-    if (!id.isNull() && (!m_db || id.database() == m_db)) handle = id.handle().value();
-    return putU64(handle);
+    Adesk::UInt8 bytes[9];
+    bytes[0] = kind;
+    storeLe<uint64_t>(bytes + 1, value);
+    return put(bytes, sizeof bytes);
+}
+
+// Ids are mostly read back in the order they were written; anything else is looked up in a
+// sorted copy of the written stubs.
+bool AcDbDwgMemoryFiler::wrote(const void* stub) {
+    if (m_readCursor < m_written.size() && m_written[m_readCursor] == stub) {
+        ++m_readCursor;
+        return true;
+    }
+    if (m_sorted.size() != m_written.size()) {
+        m_sorted = m_written;
+        std::sort(m_sorted.begin(), m_sorted.end());
+    }
+    return std::binary_search(m_sorted.begin(), m_sorted.end(), stub);
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::readId(AcDbObjectId* out, IdKind kind) {
@@ -314,7 +348,7 @@ Acad::ErrorStatus AcDbDwgMemoryFiler::readId(AcDbObjectId* out, IdKind kind) {
     if (raw == 0) return Acad::eOk;
     if (inMemory()) {
         auto* stub = reinterpret_cast<AcDbStub*>(static_cast<uintptr_t>(raw));
-        if (!m_written.count(stub)) return m_status = Acad::eFilerError;
+        if (!wrote(stub)) return m_status = Acad::eFilerError;
         id = AcDbObjectId(stub);
     } else {
         if (!m_db) return m_status = Acad::eNoDatabase;
@@ -375,11 +409,11 @@ Acad::ErrorStatus AcDbDwgMemoryFiler::seek(int64_t offset, int method) {
     if (method == 1)
         base = static_cast<int64_t>(m_pos);
     else if (method == 2)
-        base = static_cast<int64_t>(m_data.size());
+        base = static_cast<int64_t>(m_size);
     else if (method != 0)
         return Acad::eInvalidInput;
     // Overflow-free range check of base + offset against [0, size].
-    const int64_t size = static_cast<int64_t>(m_data.size());
+    const int64_t size = static_cast<int64_t>(m_size);
     if (offset < -base || offset > size - base) return Acad::eInvalidInput;
     m_pos = static_cast<size_t>(base + offset);
     return Acad::eOk;

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <functional>
-#include <unordered_set>
+#include <memory>
 #include <vector>
 #include "db/filer.h"
 
@@ -30,10 +30,14 @@ public:
     void rewind();
     // Empties the buffer, the queues of cloned ids and the status.
     void reset();
-    size_t size() const { return m_data.size(); }
-    const Adesk::UInt8* data() const { return m_data.data(); }
-    const std::vector<Adesk::UInt8>& bytes() const { return m_data; }
-    size_t remaining() const { return m_data.size() - m_pos; }
+    // Empties it for reuse as a filer of another kind and database, without a translator.
+    void reset(AcDb::FilerType type, AcDbDatabase* db);
+    size_t size() const { return m_size; }
+    // Room held for data; reset() keeps it.
+    size_t capacity() const { return m_capacity; }
+    const Adesk::UInt8* data() const { return m_data.get(); }
+    std::vector<Adesk::UInt8> bytes() const { return std::vector<Adesk::UInt8>(data(), data() + m_size); }
+    size_t remaining() const { return m_size - m_pos; }
 
     // Replaces every id on writing (the id-translation pass of cloning); empty to stop.
     using IdTranslator = std::function<AcDbObjectId(const AcDbObjectId&)>;
@@ -105,20 +109,28 @@ private:
     bool inMemory() const { return m_type != AcDb::kFileFiler; }
     Acad::ErrorStatus writeId(const AcDbObjectId& id, IdKind kind);
     Acad::ErrorStatus readId(AcDbObjectId* id, IdKind kind);
-    // Makes room for n bytes at the position and answers where they go.
-    Adesk::UInt8* put(size_t n);
+    // Writes n bytes at the position.
+    Acad::ErrorStatus put(const void* bytes, size_t n);
+    bool wrote(const void* stub);
     // Answers the next n bytes and moves past them, or null (status set) when short.
     const Adesk::UInt8* take(size_t n);
     Acad::ErrorStatus putU64(uint64_t v);
     Acad::ErrorStatus getU64(uint64_t* v);
 
-    std::vector<Adesk::UInt8> m_data;
+    // Room for n more bytes at the position.
+    Acad::ErrorStatus grow(size_t n);
+
+    std::unique_ptr<Adesk::UInt8[]> m_data;  // m_size bytes written in m_capacity bytes of room
+    size_t m_size = 0;
+    size_t m_capacity = 0;
     size_t m_pos = 0;
     AcDb::FilerType m_type;
     AcDbDatabase* m_db;
     Acad::ErrorStatus m_status = Acad::eOk;
     IdTranslator m_translate;
-    std::unordered_set<const void*> m_written;  // stubs this in-memory filer wrote
+    std::vector<const void*> m_written;         // stubs this in-memory filer wrote, in order
+    std::vector<const void*> m_sorted;          // the same, sorted, made on an out-of-order read
+    size_t m_readCursor = 0;
     std::vector<AcDbObjectId> m_queue;          // ids handed to cloning
     size_t m_next = 0;
 };

@@ -1,5 +1,5 @@
 #pragma once
-#include <unordered_map>
+#include <cstdint>
 #include <vector>
 #include "db/objectid.h"
 
@@ -47,8 +47,13 @@ public:
     const std::vector<AcDbIdPair>& pairs() const { return m_pairs; }
 
 private:
+    // Open addressing over the key's stub: each slot holds a pair's index plus one, 0 when free.
+    size_t slotOf(AcDbObjectId key) const;
+    void rebuildIndex(size_t slots);
+
     std::vector<AcDbIdPair> m_pairs;
-    std::unordered_map<AcDbObjectId, size_t> m_index;
+    std::vector<uint32_t> m_slots;
+    unsigned m_shift = 64;
     AcDb::DeepCloneType m_context = AcDb::kDcCopy;
     AcDb::DuplicateRecordCloning m_drc = AcDb::kDrcIgnore;
     AcDbDatabase* m_dest = nullptr;

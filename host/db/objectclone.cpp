@@ -7,11 +7,14 @@
 // references for a wblock clone). translateIds finally rewrites every id inside the clones
 // through the map.
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 #include "db/database.h"
 #include "db/dwgmemfiler.h"
 #include "db/hostinternal.h"
+#include "db/referencefiler.h"
 #include "rx/rxclass.h"
 
 using namespace cadhost::db;
@@ -75,6 +78,22 @@ AcDbObjectId translated(const AcDbIdMapping& map, const AcDbDatabase* dest, AcDb
     return AcDbObjectId::kNull;
 }
 
+// Whether translation changes any id an object files. Within one drawing most clones keep
+// every id (their layer, say): collecting ids alone tells, without filing the object through
+// a buffer and back.
+bool idsChange(const AcDbObject* object, ReferenceFiler& references, const AcDbIdMapping& map,
+               const AcDbDatabase* dest) {
+    std::vector<AcDbObjectId>* lists[] = {&references.hardPointers, &references.softPointers,
+                                          &references.hardOwned, &references.softOwned};
+    for (std::vector<AcDbObjectId>* list : lists) list->clear();
+    references.resetFilerStatus();
+    if (object->dwgOut(&references) != Acad::eOk) return true;
+    for (const std::vector<AcDbObjectId>* list : lists)
+        for (const AcDbObjectId& id : *list)
+            if (translated(map, dest, id) != id) return true;
+    return false;
+}
+
 // Runs fn on an object opened for write, or on the object as it is when it is already open for
 // write further up the call chain (an owner being filled while its members are cloned).
 template <class T, class Fn>
@@ -91,6 +110,39 @@ Acad::ErrorStatus withWritable(AcDbObjectId id, Fn fn) {
     typed->close();
     return es;
 }
+
+// Cloning files every object out and back in: filers are lent from a pool so that their
+// buffers keep their capacity from one object to the next (clones nest, one filer a level).
+class PooledFiler {
+public:
+    PooledFiler(AcDb::FilerType type, AcDbDatabase* db) {
+        std::vector<std::unique_ptr<AcDbDwgMemoryFiler>>& pool = idleFilers();
+        if (pool.empty()) {
+            m_filer = std::make_unique<AcDbDwgMemoryFiler>(type, db);
+        } else {
+            m_filer = std::move(pool.back());
+            pool.pop_back();
+            m_filer->reset(type, db);
+        }
+    }
+    ~PooledFiler() {
+        std::vector<std::unique_ptr<AcDbDwgMemoryFiler>>& pool = idleFilers();
+        // Large buffers are given back to the heap rather than kept.
+        if (pool.size() < kKept && m_filer->capacity() <= kLargestKept) pool.push_back(std::move(m_filer));
+    }
+    PooledFiler(const PooledFiler&) = delete;
+    PooledFiler& operator=(const PooledFiler&) = delete;
+    AcDbDwgMemoryFiler& operator*() const { return *m_filer; }
+
+private:
+    static constexpr size_t kKept = 16;
+    static constexpr size_t kLargestKept = 64 * 1024;
+    static std::vector<std::unique_ptr<AcDbDwgMemoryFiler>>& idleFilers() {
+        thread_local std::vector<std::unique_ptr<AcDbDwgMemoryFiler>> pool;
+        return pool;
+    }
+    std::unique_ptr<AcDbDwgMemoryFiler> m_filer;
+};
 
 // A new object of the source's class holding the source's data (and ids), not in a database.
 Acad::ErrorStatus newFiledCopy(const AcDbObject* source, AcDbDwgMemoryFiler& filer, AcDbObject*& copy) {
@@ -196,7 +248,8 @@ const AcDbBlockTableRecord* holdingBlock(const AcDbObject* object) {
 
 // A block holds the source entity, and another holds the owner of its clone (itself an entity).
 bool heldBesideOwner(const AcDbObject* source, const AcDbObject* owner) {
-    return holdingBlock(source) && holdingBlock(owner) && owner->database() == source->database();
+    // The owner first: it is seldom an entity, and each test searches a block's list.
+    return owner->database() == source->database() && holdingBlock(owner) && holdingBlock(source);
 }
 
 // A clone of an entity that an object owns while a block holds both of them (an intelligent
@@ -277,14 +330,16 @@ Acad::ErrorStatus wblockRecord(const AcDbSymbolTableRecord* source, AcDbSymbolTa
         }
         // Through a detached copy: filing into the record directly would file in the source's
         // owner, and with it the source's table.
-        AcDbDwgMemoryFiler filer(AcDb::kWblockCloneFiler, source->database());
+        PooledFiler filerLease(AcDb::kWblockCloneFiler, source->database());
+        AcDbDwgMemoryFiler& filer = *filerLease;
         AcDbObject* copy = nullptr;
         Acad::ErrorStatus es = newFiledCopy(source, filer, copy);
         if (es != Acad::eOk) return es;
         AcDbObject* target = nullptr;
         es = acdbOpenObject(target, existing, AcDb::kForWrite);
         if (es == Acad::eOk) {
-            AcDbDwgMemoryFiler data(AcDb::kCopyFiler, source->database());
+            PooledFiler dataLease(AcDb::kCopyFiler, source->database());
+            AcDbDwgMemoryFiler& data = *dataLease;
             es = copy->dwgOut(&data);
             if (es == Acad::eOk) {
                 data.rewind();
@@ -302,7 +357,8 @@ Acad::ErrorStatus wblockRecord(const AcDbSymbolTableRecord* source, AcDbSymbolTa
         return cloneHardReferences(filer, source, target, dest, idMap);
     }
 
-    AcDbDwgMemoryFiler filer(AcDb::kWblockCloneFiler, source->database());
+    PooledFiler filerLease(AcDb::kWblockCloneFiler, source->database());
+    AcDbDwgMemoryFiler& filer = *filerLease;
     AcDbObject* copy = nullptr;
     Acad::ErrorStatus es = newFiledCopy(source, filer, copy);
     if (es != Acad::eOk) return es;
@@ -397,7 +453,8 @@ Acad::ErrorStatus AcDbObject::copyFrom(const AcRxObject* other) {
     const AcDbObject* source = AcDbObject::cast(other);
     if (!source || other->isA() != isA()) return Acad::eNotThatKindOfClass;
     if (source == this) return Acad::eOk;
-    AcDbDwgMemoryFiler filer(AcDb::kCopyFiler, source->database());
+    PooledFiler filerLease(AcDb::kCopyFiler, source->database());
+    AcDbDwgMemoryFiler& filer = *filerLease;
     Acad::ErrorStatus es = source->dwgOut(&filer);
     if (es == Acad::eOk) es = filer.filerStatus();
     if (es != Acad::eOk) return es;
@@ -437,7 +494,8 @@ Acad::ErrorStatus AcDbObject::deepClone(AcDbObject* owner, AcDbObject*& clone, A
     AcDbIdPair known(m_id, AcDbObjectId::kNull, false);
     if (idMap.compute(known) && !known.value().isNull()) return Acad::eOk;
 
-    AcDbDwgMemoryFiler filer(AcDb::kDeepCloneFiler, database());
+    PooledFiler filerLease(AcDb::kDeepCloneFiler, database());
+    AcDbDwgMemoryFiler& filer = *filerLease;
     AcDbObject* copy = nullptr;
     Acad::ErrorStatus es = newFiledCopy(this, filer, copy);
     if (es != Acad::eOk) return es;
@@ -497,7 +555,8 @@ Acad::ErrorStatus AcDbObject::wblockClone(AcRxObject* owner, AcDbObject*& clone,
         if (!ownerObject || table) return wblockRecord(record, table, dest, clone, idMap, isPrimary != 0);
     }
 
-    AcDbDwgMemoryFiler filer(AcDb::kWblockCloneFiler, database());
+    PooledFiler filerLease(AcDb::kWblockCloneFiler, database());
+    AcDbDwgMemoryFiler& filer = *filerLease;
     AcDbObject* copy = nullptr;
     Acad::ErrorStatus es = newFiledCopy(this, filer, copy);
     if (es != Acad::eOk) return es;
@@ -591,13 +650,23 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
     AcDbDatabase* dest = nullptr;
     idMap.destDb(dest);
     if (!dest) dest = this;
-    auto translator = [&idMap, dest](const AcDbObjectId& id) { return translated(idMap, dest, id); };
+    // An object whose ids all stay needs no filing back in.
+    bool changed = false;
+    auto translator = [&idMap, dest, &changed](const AcDbObjectId& id) {
+        const AcDbObjectId to = translated(idMap, dest, id);
+        if (to != id) changed = true;
+        return to;
+    };
     Acad::ErrorStatus result = Acad::eOk;
     std::vector<std::pair<AcDbObjectId, AcDbObjectId>> lateMembers;  // (entity clone, block)
     const std::vector<AcDbIdPair> pairs = idMap.pairs();
     // One filer for all clones: its buffer and id set are emptied, not made again, per object.
     AcDbDwgMemoryFiler filer(AcDb::kIdXlateFiler, dest);
     filer.setIdTranslator(translator);
+    AcDbDatabase* orig = nullptr;
+    idMap.origDb(orig);
+    const bool sameDrawing = orig == dest;
+    ReferenceFiler references(dest, AcDb::kIdXlateFiler);
     for (const AcDbIdPair& pair : pairs) {
         if (!pair.isCloned() || pair.value().isNull()) continue;
         AcDbObject* copy = nullptr;
@@ -606,43 +675,49 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
             if (result == Acad::eOk) result = es;
             continue;
         }
-        filer.reset();
-        es = copy->dwgOut(&filer);
-        if (es == Acad::eOk) {
+        changed = false;
+        es = Acad::eOk;
+        if (!sameDrawing || idsChange(copy, references, idMap, dest)) {
+            filer.reset();
+            es = copy->dwgOut(&filer);
+        }
+        if (es == Acad::eOk && changed) {
             filer.rewind();
             es = copy->dwgIn(&filer);
         }
         if (es != Acad::eOk && result == Acad::eOk) result = es;
         // Layer and linetype ids that found no counterpart fall back by name to the clone's drawing.
-        if (auto* entity = AcDbEntity::cast(copy)) entity->internalBindToDatabase(copy->database());
+        auto* entity = AcDbEntity::cast(copy);
+        if (entity) entity->internalBindToDatabase(copy->database());
         if (!pair.isOwnerXlated()) {
             const AcDbObjectId newOwner = translated(idMap, dest, copy->ownerId());
             copy->setOwnerId(newOwner);
-            if (AcDbEntity::cast(copy) && peekAs<AcDbBlockTableRecord>(newOwner))
+            if (entity && peekAs<AcDbBlockTableRecord>(newOwner))
                 lateMembers.emplace_back(copy->objectId(), newOwner);
             AcDbIdPair done = pair;
             done.setIsOwnerXlated(true);
             idMap.change(done);
         }
-        auto* block = AcDbBlockTableRecord::cast(copy);
-        const auto* sourceBlock = peekAs<AcDbBlockTableRecord>(pair.key());
+        auto* block = entity ? nullptr : AcDbBlockTableRecord::cast(copy);
+        const auto* sourceBlock = block ? peekAs<AcDbBlockTableRecord>(pair.key()) : nullptr;
         if (block && sourceBlock && block != sourceBlock) {
             // The clones of the source's entities in source order, then members added otherwise.
             const std::vector<AcDbObjectId>& sourceList = sourceBlock->entityIds();
+            const std::unordered_set<AcDbObjectId> fromSource(sourceList.begin(), sourceList.end());
             std::vector<AcDbObjectId> list;
+            std::unordered_set<AcDbObjectId> listed;
             for (const AcDbObjectId& id : sourceList) {
                 AcDbIdPair member(id, AcDbObjectId::kNull, false);
                 if (idMap.compute(member) && member.isCloned() && !member.value().isNull() &&
-                    peek(member.value()) && peek(member.value())->ownerId() == block->objectId())
+                    peek(member.value()) && peek(member.value())->ownerId() == block->objectId()) {
                     list.push_back(member.value());
+                    listed.insert(member.value());
+                }
             }
             const std::vector<AcDbObjectId> old = block->entityIds();
-            for (const AcDbObjectId& id : old) {
-                const bool fromSource = std::find(sourceList.begin(), sourceList.end(), id) != sourceList.end();
-                if (!fromSource && std::find(list.begin(), list.end(), id) == list.end()) list.push_back(id);
-            }
-            for (const AcDbObjectId& id : old) block->internalRemoveId(id);
-            for (const AcDbObjectId& id : list) block->internalAppendId(id);
+            for (const AcDbObjectId& id : old)
+                if (!fromSource.count(id) && listed.insert(id).second) list.push_back(id);
+            block->internalSetIds(std::move(list));
         }
         copy->internalSetIdsInFlux(false);
         copy->close();

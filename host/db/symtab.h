@@ -157,6 +157,7 @@ public:
     // Host-internal: entity order maintenance used by readers and cloning.
     void internalAppendId(AcDbObjectId id) { m_entities.push_back(id); }
     void internalRemoveId(AcDbObjectId id);
+    void internalSetIds(std::vector<AcDbObjectId> ids) { m_entities = std::move(ids); }
     AcDbObjectId internalEndBlockId() const { return m_endBlock; }
     AcDbObjectId internalBeginBlockId() const { return m_beginBlock; }
 

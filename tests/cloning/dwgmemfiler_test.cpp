@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "db/database.h"
 
@@ -149,6 +150,29 @@ TEST(DwgMemoryFilerIds, MemoryFilersKeepStubsAndCheckThem) {
     AcDbDwgMemoryFiler forged(f.data(), f.size(), AcDb::kUndoFiler, nullptr);
     EXPECT_EQ(forged.readSoftPointerId(&sp), Acad::eFilerError);
     EXPECT_TRUE(sp.isNull());
+}
+
+// Ids read back in another order than written (after a seek) are still checked exactly, and
+// a filer reset for another use forgets what it wrote.
+TEST(DwgMemoryFilerIds, IdsReadOutOfOrderAndAfterAReset) {
+    std::vector<AcDbStub> stubs(40);
+    AcDbDwgMemoryFiler f(AcDb::kDeepCloneFiler);
+    for (AcDbStub& stub : stubs) f.writeSoftPointerId(AcDbObjectId(&stub));
+    for (size_t i = stubs.size(); i-- > 0;) {
+        ASSERT_EQ(f.seek(static_cast<int64_t>(9 * i), 0), Acad::eOk);
+        AcDbSoftPointerId id;
+        EXPECT_EQ(f.readSoftPointerId(&id), Acad::eOk);
+        EXPECT_EQ(id.stub(), &stubs[i]);
+    }
+    const std::vector<Adesk::UInt8> bytes = f.bytes();
+    f.reset(AcDb::kCopyFiler, nullptr);
+    EXPECT_EQ(f.filerType(), AcDb::kCopyFiler);
+    EXPECT_EQ(f.size(), 0u);
+    f.writeBytes(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    f.rewind();
+    AcDbSoftPointerId id;
+    EXPECT_EQ(f.readSoftPointerId(&id), Acad::eFilerError);
+    EXPECT_TRUE(id.isNull());
 }
 
 TEST(DwgMemoryFilerIds, CloningFilersQueueTheIdsToFollow) {
