@@ -2,10 +2,12 @@
 #include <unistd.h>
 #include <cstdio>
 #include <memory>
+#include "app/windowinput.h"
 #include "ed/commandline.h"
 #include "ed/docman.h"
 #include "ed/drawingfiles.h"
 #include "ed/modules.h"
+#include "ed/winapp.h"
 #include "rx/print.h"
 
 bool cadhostParseArguments(int argc, const char* const* argv, CadhostOptions& options, std::string& error) {
@@ -49,22 +51,25 @@ std::string cadhostUsage() {
 }
 
 namespace {
-// Sets up and takes down the command line around a session, on every path.
+// Sets up and takes down the command line, the window input and the main frame around a
+// session, on every path.
 class Session {
 public:
-    explicit Session(AcEdInputSource* input) {
+    explicit Session(AcEdInputSource* input) : m_input(input) {
         AcEdCommandLine& line = AcEdCommandLine::instance();
         line.reset();
         line.setOutput([](const std::string& text) {
             std::fputs(text.c_str(), stdout);
             std::fflush(stdout);
         });
-        line.setInput(input);
+        line.setInput(&m_input);
+        if (!acedHostCreateAcadFrame()) acutPrintf("\nThe main window cannot be made; dialogs have no parent.");
         acedHostInstallModuleDispatcher();
     }
     ~Session() {
         acDocManager->closeAllDocuments();
         acedHostUnloadAllModules();
+        acedHostDestroyAcadFrame();
         AcEdCommandLine& line = AcEdCommandLine::instance();
         acutPrintf("\n");
         line.setInput(nullptr);
@@ -73,6 +78,9 @@ public:
     }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
+
+private:
+    CadhostSharedInput m_input;
 };
 }  // namespace
 

@@ -1,5 +1,8 @@
 #include "ed/winapp.h"
+#include <memory>
 #include "ed/profile.h"
+#include "ed/sysvar.h"
+#include "ui/wnd.h"
 
 UINT CWinApp::GetProfileInt(LPCTSTR section, LPCTSTR entry, int defaultValue) {
     return static_cast<UINT>(AcEdProfile::getInt(section, entry, defaultValue));
@@ -29,6 +32,21 @@ CWnd*& frame() {
     static CWnd* f = nullptr;
     return f;
 }
+
+std::unique_ptr<CWnd>& ownFrame() {
+    static std::unique_ptr<CWnd> f;
+    return f;
+}
+
+constexpr const char* kFrameClass = "CadhostFrame";
+
+// Pixels of SCREENSIZE, or the fallback when it is missing or out of reason.
+int screenSize(int axis, int fallback) {
+    resbuf rb;
+    if (acedGetVar("SCREENSIZE", &rb) != RTNORM || (rb.restype != RTPOINT && rb.restype != RT3DPOINT)) return fallback;
+    const double v = rb.resval.rpoint[axis];
+    return v >= 1 && v <= 16384 ? static_cast<int>(v) : fallback;
+}
 }  // namespace
 
 CWinApp* acedGetAcadWinApp() {
@@ -43,3 +61,26 @@ AcEdCommandLineWindow* acedGetAcadDockCmdLine() {
 
 CWnd* acedGetAcadFrame() { return frame(); }
 void acedHostSetAcadFrame(CWnd* f) { frame() = f; }
+
+CWnd* acedHostCreateAcadFrame() {
+    acedHostDestroyAcadFrame();
+    WNDCLASS wc{};
+    wc.lpfnWndProc = DefWindowProc;
+    wc.lpszClassName = kFrameClass;
+    RegisterClass(&wc);  // already there from an earlier session: kept
+    auto window = std::make_unique<CWnd>();
+    if (!window->CreateEx(0, kFrameClass, "cadhost", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, screenSize(0, 800),
+                          screenSize(1, 600), nullptr, nullptr))
+        return nullptr;
+    ownFrame() = std::move(window);
+    frame() = ownFrame().get();
+    return frame();
+}
+
+void acedHostDestroyAcadFrame() {
+    std::unique_ptr<CWnd>& own = ownFrame();
+    if (!own) return;
+    if (frame() == own.get()) frame() = nullptr;
+    own->DestroyWindow();
+    own.reset();
+}

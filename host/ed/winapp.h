@@ -35,6 +35,12 @@ private:
 
 CADHOST_API CWinApp* acedGetAcadWinApp();
 CADHOST_API AcEdCommandLineWindow* acedGetAcadDockCmdLine();
-// The main frame window: none until the window layer registers one (dialogs then have no parent).
+// The main frame window: the program's, or one a test registers; none otherwise (dialogs then
+// have no parent).
 CADHOST_API CWnd* acedGetAcadFrame();
 CADHOST_API void acedHostSetAcadFrame(CWnd* frame);
+// Host side: makes the main frame, a visible top-level window "cadhost" of the size SCREENSIZE
+// gives (800 x 600 without it), and registers it; null when the window cannot be made. The
+// program makes it at its start and destroys it at its end.
+CADHOST_API CWnd* acedHostCreateAcadFrame();
+CADHOST_API void acedHostDestroyAcadFrame();

@@ -84,8 +84,16 @@ bool target(const std::string& s, WindowEventTarget& t) {
     return point(s, t.pt);
 }
 
-UINT keyCode(std::string name) {
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+const char* const kVerbs[] = {"click", "dblclick", "press", "release", "move", "drag", "wheel",
+                              "type", "key", "keydown", "keyup", "wait", "picture"};
+
+std::string lower(std::string s) {
+    for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return s;
+}
+
+UINT keyCode(const std::string& typed) {
+    const std::string name = lower(typed);
     static const struct { const char* name; UINT vk; } names[] = {
         {"enter", VK_RETURN}, {"return", VK_RETURN}, {"escape", VK_ESCAPE}, {"esc", VK_ESCAPE},
         {"tab", VK_TAB}, {"space", VK_SPACE}, {"backspace", VK_BACK}, {"delete", VK_DELETE},
@@ -263,8 +271,7 @@ bool cadhostParseWindowEvent(const std::string& line, WindowEventCommand& c, std
         return false;
     }
     if (w.empty() || (!quoted[0] && w[0][0] == ';')) return true;
-    std::string verb = w[0];
-    for (char& ch : verb) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    const std::string verb = lower(w[0]);
     auto args = [&](size_t low, size_t high) {
         if (w.size() - 1 < low || w.size() - 1 > high) {
             error = verb + ": wrong number of words";
@@ -371,6 +378,23 @@ bool cadhostParseWindowEvent(const std::string& line, WindowEventCommand& c, std
         return true;
     }
     error = "unknown window event: " + w[0];
+    return false;
+}
+
+bool cadhostIsWindowEventLine(const std::string& line) {
+    std::vector<std::string> w;
+    std::vector<bool> quoted;
+    if (!words(line, w, quoted)) {
+        // Text left open: the first word as it stands tells.
+        const size_t start = line.find_first_not_of(" \t\r\n\v\f");
+        const size_t end = line.find_first_of(" \t\r\n\v\f\"", start);
+        w.assign(1, line.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        quoted.assign(1, false);
+    }
+    if (w.empty() || (!quoted[0] && !w[0].empty() && w[0][0] == ';')) return true;
+    const std::string verb = lower(w[0]);
+    for (const char* v : kVerbs)
+        if (verb == v) return true;
     return false;
 }
 

@@ -50,6 +50,9 @@ struct WindowEventCommand {
 
 // Parses one line; false with a message when the line is not an event.
 CADHOST_API bool cadhostParseWindowEvent(const std::string& line, WindowEventCommand& command, std::string& error);
+// True for a line of the language, right or wrong: blank, a comment or one that starts with an
+// event's word. Input shared with commands tells window lines from command lines this way.
+CADHOST_API bool cadhostIsWindowEventLine(const std::string& line);
 
 // Drives windows from script lines: installs an input feeder that reads lines as the windows
 // need input, turns them into input events and carries out pictures. A line that is no event

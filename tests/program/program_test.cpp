@@ -8,6 +8,7 @@
 #include "db/database.h"
 #include "db/line.h"
 #include "ed/input.h"
+#include "session_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -15,12 +16,10 @@ namespace {
 const std::string kProgram = std::string(CADHOST_BINARY_DIR) + "/bin/cadhost";
 const std::string kModule = std::string(CADHOST_BINARY_DIR) + "/bin/edtestmodule.arx";
 
-class Program : public ::testing::Test {
+class Program : public ProgramSessionTest {
 protected:
     void SetUp() override {
-        folder = fs::temp_directory_path() / ("cadhost-program-" + std::to_string(::getpid()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
+        ProgramSessionTest::SetUp();
         drawing = (folder / "two lines.dxf").string();
         AcDbDatabase db(true, true);
         AcDbBlockTableRecord* space = nullptr;
@@ -33,18 +32,11 @@ protected:
         space->close();
         ASSERT_EQ(db.dxfOut(drawing.c_str()), Acad::eOk);
     }
-    void TearDown() override { fs::remove_all(folder); }
 
-    // Runs a session in this process with the lines as a script; answers the exit status.
     int session(const std::string& lines, const std::string& openDrawing = "") {
         CadhostOptions options;
         options.drawing = openDrawing;
-        AcEdLineSource input(false, true);
-        input.push(lines);
-        testing::internal::CaptureStdout();
-        int status = cadhostRun(options, &input);
-        out = testing::internal::GetCapturedStdout();
-        return status;
+        return runSession(lines, options);
     }
     // Runs the built program with a shell command line; answers its exit status.
     int program(const std::string& arguments, const std::string& stdinText = "") {
@@ -70,8 +62,7 @@ protected:
         space->close();
         return n;
     }
-    fs::path folder;
-    std::string drawing, out;
+    std::string drawing;
 };
 
 TEST_F(Program, ScriptEditsAndSavesTheDrawing) {

@@ -126,4 +126,12 @@ TEST(WindowEventParseTest, EventsAndTheirErrors) {
     EXPECT_EQ(c.verb, WindowEventCommand::Skip);
 }
 
+TEST(WindowEventParseTest, WindowLinesAreToldFromCommandLines) {
+    for (const char* line : {"", "   ", "; note", "click #1", "CLICK #1", "  type \"a b\"", "type \"open",
+                             "key nosuchkey", "\"click\" #1", "picture active \"x.png\""})
+        EXPECT_TRUE(cadhostIsWindowEventLine(line)) << line;
+    for (const char* line : {"LINE", "(princ \"x\")", "clck #1", "\"text\"", "0,0", "clicked"})
+        EXPECT_FALSE(cadhostIsWindowEventLine(line)) << line;
+}
+
 }  // namespace

@@ -1,5 +1,5 @@
 // A small module for the editor tests: a command group, LISP functions defined per document,
-// an editor reactor, and a log the tests read.
+// an editor reactor, a modal dialog, and a log the tests read.
 #include <cstdio>
 #include <string>
 #include "ed/command.h"
@@ -7,8 +7,10 @@
 #include "ed/editor.h"
 #include "ed/lispfuncs.h"
 #include "ed/prompts.h"
+#include "ed/winapp.h"
 #include "rx/dynlinker.h"
 #include "rx/print.h"
+#include "ui/dialog.h"
 
 namespace {
 std::string g_log;
@@ -47,6 +49,60 @@ void queueCommand() {
 
 void echoCommand() { note("module-echo"); }
 
+constexpr int kNameEdit = 101;
+
+// A name dialog: an edit holding "old", OK and Cancel; keeps the edited text on OK.
+class NameDialog : public CDialog {
+public:
+    std::string m_text;
+    bool m_overFrame = false;
+
+protected:
+    BOOL OnInitDialog() override {
+        CWnd* frame = acedGetAcadFrame();
+        m_overFrame = frame && ::GetWindow(m_hWnd, GW_OWNER) == frame->m_hWnd;
+        return CDialog::OnInitDialog();
+    }
+    void OnOK() override {
+        char buffer[256] = "";
+        ::GetDlgItemText(m_hWnd, kNameEdit, buffer, sizeof buffer);
+        m_text = buffer;
+        CDialog::OnOK();
+    }
+};
+
+DialogTemplate nameTemplate() {
+    DialogTemplate t;
+    t.cx = 160;
+    t.cy = 50;
+    t.caption = "Name";
+    auto item = [&](WORD atom, const char* text, int id, DWORD style, short x, short y, short cx, short cy) {
+        DialogItemTemplate i;
+        i.classAtom = atom;
+        i.text = text;
+        i.id = id;
+        i.style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | style;
+        i.x = x;
+        i.y = y;
+        i.cx = cx;
+        i.cy = cy;
+        t.items.push_back(i);
+    };
+    item(DLGATOM_EDIT, "old", kNameEdit, WS_BORDER | ES_AUTOHSCROLL, 7, 7, 146, 14);
+    item(DLGATOM_BUTTON, "OK", IDOK, BS_DEFPUSHBUTTON, 49, 29, 50, 14);
+    item(DLGATOM_BUTTON, "Cancel", IDCANCEL, BS_PUSHBUTTON, 103, 29, 50, 14);
+    return t;
+}
+
+void dialogCommand() {
+    NameDialog dialog;
+    dialog.InitModalIndirect(nameTemplate());
+    const INT_PTR result = dialog.DoModal();
+    acutPrintf(dialog.m_overFrame ? "\nThe dialog is over the main window." : "\nThe dialog has no owner.");
+    if (result == IDOK) acutPrintf("\nName: %s", dialog.m_text.c_str());
+    else acutPrintf("\nName dialog cancelled.");
+}
+
 int record() {
     resbuf* args = acedGetArgs();
     note(std::string("lisp:") + (args && args->restype == RTSTR ? args->resval.rstring : "?"));
@@ -75,6 +131,7 @@ extern "C" CADHOST_API AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode message,
         acedRegCmds->addCommand("EDTEST", "TMPOINT", "TMPOINT", ACRX_CMD_MODAL, pointCommand);
         acedRegCmds->addCommand("EDTEST", "TMQUEUE", "TMQUEUE", ACRX_CMD_MODAL, queueCommand);
         acedRegCmds->addCommand("EDTEST", "HOSTECHO", "HOSTECHO", ACRX_CMD_MODAL, echoCommand);
+        acedRegCmds->addCommand("EDTEST", "TMDIALOG", "TMDIALOG", ACRX_CMD_MODAL, dialogCommand);
         g_reactor = new Reactor;
         acedEditor->addReactor(g_reactor);
         g_loadDwg = 0;

@@ -1,0 +1,30 @@
+#pragma once
+// The program's input shared by the command line and the windows: while a modal dialog waits,
+// the next lines are window events (win/windowscript.h). A line that is no event ends the
+// window input: the waiting dialogs are cancelled as by Escape and the line goes back to the
+// command line. The end of input cancels them too. Wrong events are reported and skipped.
+#include <string>
+#include "ed/input.h"
+
+class CadhostSharedInput : public AcEdInputSource {
+public:
+    // The source is not owned; the windows take their input from this object until it goes.
+    explicit CadhostSharedInput(AcEdInputSource* source);
+    ~CadhostSharedInput() override;
+    CadhostSharedInput(const CadhostSharedInput&) = delete;
+    CadhostSharedInput& operator=(const CadhostSharedInput&) = delete;
+
+    // The command line's read: a line given back first. Window input starts afresh with it,
+    // so what a closed dialog left unread does not reach the next one.
+    bool readLine(std::string& line) override;
+    bool interactive() const override { return m_source->interactive(); }
+    bool echoes() const override { return m_source->echoes(); }
+
+private:
+    bool readWindowLine(std::string& line);
+    void startWindowInput();
+
+    AcEdInputSource* m_source;
+    std::string m_back;
+    bool m_hasBack = false;
+};
