@@ -48,7 +48,15 @@ std::map<HWND, ListState>& states() {
     return s;
 }
 
-ListState& state(HWND w) { return states()[w]; }
+// A window destroyed by its parent during a notification has no state left: it answers an empty
+// one, so that the operation in progress finds nothing more to do.
+ListState& state(HWND w) {
+    auto it = states().find(w);
+    if (it != states().end()) return it->second;
+    static ListState gone;
+    gone = ListState{};
+    return gone;
+}
 DWORD style(HWND w) { return static_cast<DWORD>(GetWindowLong(w, GWL_STYLE)); }
 bool validItem(const ListState& st, int i) { return i >= 0 && i < static_cast<int>(st.items.size()); }
 
@@ -266,10 +274,9 @@ void ensureVisible(HWND w, int item) {
 
 // Selects one item alone and gives it the focus (the click and the arrow keys).
 void selectOnly(HWND w, int item) {
-    ListState& st = state(w);
-    for (int i = 0; i < static_cast<int>(st.items.size()); ++i)
+    for (int i = 0; i < static_cast<int>(state(w).items.size()); ++i)
         if (i != item) changeState(w, i, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    if (item >= 0) {
+    if (validItem(state(w), item)) {
         changeState(w, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
         state(w).mark = item;
         ensureVisible(w, item);

@@ -361,3 +361,58 @@ TEST_F(ListViewTest, PictureShowsHeaderGridAndSelection) {
 }
 
 }  // namespace
+
+namespace {
+
+// A parent that refuses selection changes, or destroys the list when it hears of a click.
+bool gRefuse = false, gDestroyOnClick = false;
+int gClicks = 0;
+
+INT_PTR CALLBACK GuardingProc(HWND dlg, UINT message, WPARAM, LPARAM lParam) {
+    if (message == WM_INITDIALOG) return TRUE;
+    if (message != WM_NOTIFY) return FALSE;
+    auto* h = reinterpret_cast<NMHDR*>(lParam);
+    if (h->code == LVN_ITEMCHANGING && gRefuse) {
+        SetWindowLongPtr(dlg, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
+    if (h->code == LVN_ITEMCHANGED && gDestroyOnClick) DestroyWindow(h->hwndFrom);
+    if (h->code == NM_CLICK) ++gClicks;
+    return FALSE;
+}
+
+TEST_F(ListViewTest, ParentsMayRefuseChangesAndDestroyTheListMidway) {
+    HWND d = CreateDialogIndirectParam(nullptr, listTemplate(), nullptr, GuardingProc, 0);
+    ASSERT_NE(d, nullptr);
+    HWND l = GetDlgItem(d, kList);
+    LVCOLUMN c{};
+    c.mask = LVCF_TEXT | LVCF_WIDTH;
+    c.cx = 100;
+    c.pszText = const_cast<char*>("Name");
+    SendMessage(l, LVM_INSERTCOLUMN, 0, reinterpret_cast<LPARAM>(&c));
+    for (int i = 0; i < 3; ++i) {
+        LVITEM item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = const_cast<char*>("row");
+        SendMessage(l, LVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    int h = fontHeight(l);
+    gRefuse = true;
+    SendMessage(l, WM_LBUTTONDOWN, 0, MAKELPARAM(5, h + 7 + 2));
+    EXPECT_EQ(SendMessage(l, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), -1);
+    EXPECT_EQ(gClicks, 1);  // the click is still reported
+    gRefuse = false;
+    LVITEM state{};
+    state.state = state.stateMask = LVIS_SELECTED;
+    SendMessage(l, LVM_SETITEMSTATE, 2, reinterpret_cast<LPARAM>(&state));
+    // The parent destroys the list when it hears that row 2 lost the selection.
+    gDestroyOnClick = true;
+    SendMessage(l, WM_LBUTTONDOWN, 0, MAKELPARAM(5, h + 7 + 2));
+    EXPECT_FALSE(IsWindow(l));
+    EXPECT_EQ(gClicks, 1);  // a list destroyed on the way reports nothing more
+    gDestroyOnClick = false;
+    DestroyWindow(d);
+}
+
+}  // namespace
