@@ -332,6 +332,28 @@ TEST_F(ListViewTest, ScrollingMovesTheTopIndex) {
     EXPECT_EQ(l.GetTopIndex(), 0);
 }
 
+TEST_F(ListViewTest, WideColumnsScrollSideways) {
+    open();
+    CBlockList& l = dlg.m_list;
+    CRect client;
+    l.GetClientRect(&client);
+    int before = l.GetCountPerPage();
+    l.SetColumnWidth(1, client.Width());
+    // The horizontal bar takes rows from the page.
+    EXPECT_EQ(l.GetCountPerPage(), (client.bottom - GetSystemMetrics(SM_CYHSCROLL) - header) / row);
+    EXPECT_LT(l.GetCountPerPage(), before);
+    l.SendMessage(WM_HSCROLL, SB_LINERIGHT);
+    CRect r;
+    ASSERT_TRUE(l.GetSubItemRect(0, 1, LVIR_BOUNDS, r));
+    EXPECT_EQ(r.left, kNameWidth - height / 2);
+    l.SendMessage(WM_HSCROLL, SB_RIGHT);
+    ASSERT_TRUE(l.GetItemRect(0, &r, LVIR_BOUNDS));
+    EXPECT_EQ(r.right, client.right);
+    EXPECT_TRUE(l.Scroll(CSize(-10000, 0)));
+    ASSERT_TRUE(l.GetItemRect(0, &r, LVIR_BOUNDS));
+    EXPECT_EQ(r.left, 0);
+}
+
 TEST_F(ListViewTest, PictureShowsHeaderGridAndSelection) {
     open();
     dlg.m_list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED);
