@@ -1,5 +1,6 @@
 // Control objects.
 #include "ui/ctrls.h"
+#include <string>
 
 BOOL CButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (message == WM_DRAWITEM) {
@@ -15,4 +16,98 @@ void CEdit::GetSel(int& start, int& end) const {
     SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&a), reinterpret_cast<LPARAM>(&b));
     start = static_cast<int>(a);
     end = static_cast<int>(b);
+}
+
+CScrollBar* afxScrollBarFromHandle(HWND hwnd) {
+    return hwnd ? static_cast<CScrollBar*>(CWnd::FromHandle(hwnd)) : nullptr;
+}
+
+int CListCtrl::InsertColumn(int column, LPCTSTR heading, int format, int width, int subItem) {
+    LVCOLUMN c{};
+    c.mask = LVCF_FMT | LVCF_TEXT;
+    c.fmt = format;
+    c.pszText = const_cast<char*>(heading);
+    if (width != -1) {
+        c.mask |= LVCF_WIDTH;
+        c.cx = width;
+    }
+    if (subItem != -1) {
+        c.mask |= LVCF_SUBITEM;
+        c.iSubItem = subItem;
+    }
+    return InsertColumn(column, &c);
+}
+
+int CListCtrl::InsertItem(int item, LPCTSTR text) {
+    LVITEM lv{};
+    lv.mask = LVIF_TEXT;
+    lv.iItem = item;
+    lv.pszText = const_cast<char*>(text);
+    return InsertItem(&lv);
+}
+
+BOOL CListCtrl::SetItemText(int item, int subItem, LPCTSTR text) {
+    LVITEM lv{};
+    lv.iSubItem = subItem;
+    lv.pszText = const_cast<char*>(text);
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv)));
+}
+
+int CListCtrl::GetItemText(int item, int subItem, LPTSTR buffer, int bufferMax) const {
+    LVITEM lv{};
+    lv.iSubItem = subItem;
+    lv.pszText = buffer;
+    lv.cchTextMax = bufferMax;
+    return static_cast<int>(SendMessage(LVM_GETITEMTEXT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv)));
+}
+
+CString CListCtrl::GetItemText(int item, int subItem) const {
+    // Grows the buffer until the text fits.
+    for (int size = 256;; size *= 4) {
+        std::string buffer(static_cast<size_t>(size), '\0');
+        int n = GetItemText(item, subItem, buffer.data(), size);
+        if (n < size - 1) return CString(buffer.c_str());
+    }
+}
+
+BOOL CListCtrl::SetItemData(int item, DWORD_PTR data) {
+    LVITEM lv{};
+    lv.mask = LVIF_PARAM;
+    lv.iItem = item;
+    lv.lParam = static_cast<LPARAM>(data);
+    return SetItem(&lv);
+}
+
+DWORD_PTR CListCtrl::GetItemData(int item) const {
+    LVITEM lv{};
+    lv.mask = LVIF_PARAM;
+    lv.iItem = item;
+    return GetItem(&lv) ? static_cast<DWORD_PTR>(lv.lParam) : 0;
+}
+
+BOOL CListCtrl::GetItemRect(int item, LPRECT rect, UINT code) const {
+    if (!rect) return FALSE;
+    rect->left = static_cast<LONG>(code);
+    return static_cast<BOOL>(SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(rect)));
+}
+
+BOOL CListCtrl::GetSubItemRect(int item, int subItem, int area, CRect& rect) const {
+    rect.left = area;
+    rect.top = subItem;
+    return static_cast<BOOL>(SendMessage(LVM_GETSUBITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(static_cast<RECT*>(&rect))));
+}
+
+int CListCtrl::HitTest(CPoint point, UINT* flags) const {
+    LVHITTESTINFO info{};
+    info.pt = point;
+    int item = HitTest(&info);
+    if (flags) *flags = info.flags;
+    return item;
+}
+
+BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
+    LVITEM lv{};
+    lv.state = state;
+    lv.stateMask = mask;
+    return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv)));
 }

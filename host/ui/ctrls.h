@@ -1,6 +1,7 @@
 #pragma once
-// The framework's control objects over the predefined button, edit and static controls.
+// The framework's control objects over the predefined button, edit, static and list-view controls.
 #include "ui/wnd.h"
+#include "win/commctrl.h"
 
 class CADHOST_API CStatic : public CWnd {
 public:
@@ -47,4 +48,73 @@ public:
     BOOL SetReadOnly(BOOL readOnly = TRUE) { return static_cast<BOOL>(SendMessage(EM_SETREADONLY, static_cast<WPARAM>(readOnly))); }
     BOOL GetModify() const { return static_cast<BOOL>(SendMessage(EM_GETMODIFY)); }
     void SetModify(BOOL modified = TRUE) { SendMessage(EM_SETMODIFY, static_cast<WPARAM>(modified)); }
+};
+
+// A scroll bar control; WM_VSCROLL and WM_HSCROLL handlers receive one for bar controls.
+class CADHOST_API CScrollBar : public CWnd {};
+
+class CADHOST_API CListCtrl : public CWnd {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+        return CWnd::Create(WC_LISTVIEW, "", style, rect, parent, id);
+    }
+    int InsertColumn(int column, LPCTSTR heading, int format = LVCFMT_LEFT, int width = -1, int subItem = -1);
+    int InsertColumn(int column, const LVCOLUMN* info) {
+        return static_cast<int>(SendMessage(LVM_INSERTCOLUMN, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(info)));
+    }
+    BOOL DeleteColumn(int column) { return static_cast<BOOL>(SendMessage(LVM_DELETECOLUMN, static_cast<WPARAM>(column))); }
+    int GetColumnWidth(int column) const { return static_cast<int>(SendMessage(LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column))); }
+    BOOL SetColumnWidth(int column, int width) {
+        return static_cast<BOOL>(SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), MAKELPARAM(width, 0)));
+    }
+
+    int InsertItem(int item, LPCTSTR text);
+    int InsertItem(const LVITEM* item) { return static_cast<int>(SendMessage(LVM_INSERTITEM, 0, reinterpret_cast<LPARAM>(item))); }
+    BOOL SetItem(const LVITEM* item) { return static_cast<BOOL>(SendMessage(LVM_SETITEM, 0, reinterpret_cast<LPARAM>(item))); }
+    BOOL GetItem(LVITEM* item) const { return static_cast<BOOL>(SendMessage(LVM_GETITEM, 0, reinterpret_cast<LPARAM>(item))); }
+    BOOL SetItemText(int item, int subItem, LPCTSTR text);
+    CString GetItemText(int item, int subItem) const;
+    int GetItemText(int item, int subItem, LPTSTR buffer, int bufferMax) const;
+    BOOL SetItemData(int item, DWORD_PTR data);
+    DWORD_PTR GetItemData(int item) const;
+    int GetItemCount() const { return static_cast<int>(SendMessage(LVM_GETITEMCOUNT)); }
+    BOOL DeleteItem(int item) { return static_cast<BOOL>(SendMessage(LVM_DELETEITEM, static_cast<WPARAM>(item))); }
+    BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(LVM_DELETEALLITEMS)); }
+
+    BOOL GetItemRect(int item, LPRECT rect, UINT code) const;
+    BOOL GetSubItemRect(int item, int subItem, int area, CRect& rect) const;
+    int HitTest(CPoint point, UINT* flags = nullptr) const;
+    int HitTest(LVHITTESTINFO* info) const { return static_cast<int>(SendMessage(LVM_HITTEST, 0, reinterpret_cast<LPARAM>(info))); }
+    int SubItemHitTest(LPLVHITTESTINFO info) {
+        return static_cast<int>(SendMessage(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(info)));
+    }
+
+    DWORD GetExtendedStyle() const { return static_cast<DWORD>(SendMessage(LVM_GETEXTENDEDLISTVIEWSTYLE)); }
+    DWORD SetExtendedStyle(DWORD exStyle) {
+        return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, 0, static_cast<LPARAM>(exStyle)));
+    }
+    BOOL SetItemState(int item, UINT state, UINT mask);
+    UINT GetItemState(int item, UINT mask) const {
+        return static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(item), static_cast<LPARAM>(mask)));
+    }
+    int GetNextItem(int item, int flags) const {
+        return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(item), MAKELPARAM(flags, 0)));
+    }
+    UINT GetSelectedCount() const { return static_cast<UINT>(SendMessage(LVM_GETSELECTEDCOUNT)); }
+    int GetSelectionMark() const { return static_cast<int>(SendMessage(LVM_GETSELECTIONMARK)); }
+    int SetSelectionMark(int item) { return static_cast<int>(SendMessage(LVM_SETSELECTIONMARK, 0, item)); }
+
+    BOOL EnsureVisible(int item, BOOL partialOK) {
+        return static_cast<BOOL>(SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), partialOK));
+    }
+    int GetTopIndex() const { return static_cast<int>(SendMessage(LVM_GETTOPINDEX)); }
+    int GetCountPerPage() const { return static_cast<int>(SendMessage(LVM_GETCOUNTPERPAGE)); }
+    BOOL Scroll(CSize size) { return static_cast<BOOL>(SendMessage(LVM_SCROLL, static_cast<WPARAM>(size.cx), size.cy)); }
+
+    BOOL SetBkColor(COLORREF color) { return static_cast<BOOL>(SendMessage(LVM_SETBKCOLOR, 0, static_cast<LPARAM>(color))); }
+    COLORREF GetBkColor() const { return static_cast<COLORREF>(SendMessage(LVM_GETBKCOLOR)); }
+    BOOL SetTextBkColor(COLORREF color) { return static_cast<BOOL>(SendMessage(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(color))); }
+    COLORREF GetTextBkColor() const { return static_cast<COLORREF>(SendMessage(LVM_GETTEXTBKCOLOR)); }
+    BOOL SetTextColor(COLORREF color) { return static_cast<BOOL>(SendMessage(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(color))); }
+    COLORREF GetTextColor() const { return static_cast<COLORREF>(SendMessage(LVM_GETTEXTCOLOR)); }
 };

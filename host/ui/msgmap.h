@@ -9,6 +9,10 @@
 
 class CWnd;
 class CDC;
+class CScrollBar;
+
+// The scroll bar control object of a WM_VSCROLL or WM_HSCROLL, null for a window's own bars.
+CADHOST_API CScrollBar* afxScrollBarFromHandle(HWND hwnd);
 
 // Handles one message for the window object; false when the entry does not handle it after all.
 typedef BOOL (*AFX_THUNK)(CWnd* self, WPARAM wParam, LPARAM lParam, LRESULT* result);
@@ -124,6 +128,8 @@ protected:                                                     \
 #define ON_WM_RBUTTONDOWN() AFX_ENTRY(WM_RBUTTONDOWN, AFX_SELF->OnRButtonDown(static_cast<UINT>(wParam), CPoint(lParam)))
 #define ON_WM_RBUTTONUP() AFX_ENTRY(WM_RBUTTONUP, AFX_SELF->OnRButtonUp(static_cast<UINT>(wParam), CPoint(lParam)))
 #define ON_WM_RBUTTONDBLCLK() AFX_ENTRY(WM_RBUTTONDBLCLK, AFX_SELF->OnRButtonDblClk(static_cast<UINT>(wParam), CPoint(lParam)))
+#define ON_WM_VSCROLL() AFX_ENTRY(WM_VSCROLL, AFX_SELF->OnVScroll(LOWORD(wParam), HIWORD(wParam), afxScrollBarFromHandle(reinterpret_cast<HWND>(lParam))))
+#define ON_WM_HSCROLL() AFX_ENTRY(WM_HSCROLL, AFX_SELF->OnHScroll(LOWORD(wParam), HIWORD(wParam), afxScrollBarFromHandle(reinterpret_cast<HWND>(lParam))))
 #define ON_WM_MOUSEWHEEL() AFX_ENTRY(WM_MOUSEWHEEL, *result = AFX_SELF->OnMouseWheel(LOWORD(wParam), GET_WHEEL_DELTA_WPARAM(wParam), CPoint(lParam)))
 #define ON_WM_CONTEXTMENU() AFX_ENTRY(WM_CONTEXTMENU, AFX_SELF->OnContextMenu(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)), CPoint(lParam)))
 #define ON_WM_NCHITTEST() AFX_ENTRY(WM_NCHITTEST, *result = AFX_SELF->OnNcHitTest(CPoint(lParam)))

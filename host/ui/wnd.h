@@ -174,6 +174,8 @@ protected:
     afx_msg void OnRButtonUp(UINT, CPoint) { Default(); }
     afx_msg void OnRButtonDblClk(UINT, CPoint) { Default(); }
     afx_msg BOOL OnMouseWheel(UINT, short, CPoint) { return static_cast<BOOL>(Default()); }
+    afx_msg void OnVScroll(UINT, UINT, CScrollBar*) { Default(); }
+    afx_msg void OnHScroll(UINT, UINT, CScrollBar*) { Default(); }
     afx_msg void OnContextMenu(CWnd*, CPoint) { Default(); }
     afx_msg LRESULT OnNcHitTest(CPoint) { return Default(); }
     afx_msg UINT OnGetDlgCode() { return static_cast<UINT>(Default()); }

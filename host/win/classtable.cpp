@@ -3,6 +3,6 @@
 
 const std::vector<SystemClass>& systemClasses() {
     static const std::vector<SystemClass> classes = {dialogSystemClass(), buttonSystemClass(), editSystemClass(),
-                                                     staticSystemClass()};
+                                                     staticSystemClass(), listViewSystemClass()};
     return classes;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The predefined window classes (dialog, button, edit, static) and their atoms in templates.
+// The predefined window classes (dialog, button, edit, static, list view) and their atoms in templates.
 #include <vector>
 #include "win/windef.h"
 
@@ -16,6 +16,7 @@ const SystemClass& dialogSystemClass();
 const SystemClass& buttonSystemClass();
 const SystemClass& editSystemClass();
 const SystemClass& staticSystemClass();
+const SystemClass& listViewSystemClass();
 // Every predefined class, in the order they are registered.
 const std::vector<SystemClass>& systemClasses();
 // Registers the predefined classes once (CreateWindowEx calls it).

@@ -13,6 +13,7 @@ typedef uint32_t DWORD;
 typedef uint16_t WORD;
 typedef uint8_t BYTE;
 typedef uintptr_t UINT_PTR;
+typedef uintptr_t DWORD_PTR;
 typedef intptr_t INT_PTR;
 typedef intptr_t LONG_PTR;
 typedef uintptr_t WPARAM;

@@ -1,0 +1,128 @@
+#pragma once
+// The common list-view control ("SysListView32") in report view: columns under a header row,
+// items with sub-items, selection and focus states, hit testing, scrolling and the WM_NOTIFY
+// notifications it sends its parent. Names and values are the platform's.
+#include "win/controls.h"
+#include "win/winuser.h"
+
+#define WC_LISTVIEW "SysListView32"
+
+// Scroll bar requests of WM_VSCROLL and WM_HSCROLL.
+constexpr WORD SB_LINEUP = 0, SB_LINELEFT = 0, SB_LINEDOWN = 1, SB_LINERIGHT = 1, SB_PAGEUP = 2,
+    SB_PAGELEFT = 2, SB_PAGEDOWN = 3, SB_PAGERIGHT = 3, SB_THUMBPOSITION = 4, SB_THUMBTRACK = 5,
+    SB_TOP = 6, SB_LEFT = 6, SB_BOTTOM = 7, SB_RIGHT = 7, SB_ENDSCROLL = 8;
+
+constexpr COLORREF CLR_NONE = 0xFFFFFFFF, CLR_DEFAULT = 0xFF000000;
+
+// Messages.
+constexpr UINT LVM_FIRST = 0x1000;
+constexpr UINT LVM_GETBKCOLOR = LVM_FIRST + 0, LVM_SETBKCOLOR = LVM_FIRST + 1, LVM_GETITEMCOUNT = LVM_FIRST + 4,
+    LVM_GETITEM = LVM_FIRST + 5, LVM_SETITEM = LVM_FIRST + 6, LVM_INSERTITEM = LVM_FIRST + 7,
+    LVM_DELETEITEM = LVM_FIRST + 8, LVM_DELETEALLITEMS = LVM_FIRST + 9, LVM_GETNEXTITEM = LVM_FIRST + 12,
+    LVM_GETITEMRECT = LVM_FIRST + 14, LVM_HITTEST = LVM_FIRST + 18, LVM_ENSUREVISIBLE = LVM_FIRST + 19,
+    LVM_SCROLL = LVM_FIRST + 20, LVM_GETCOLUMN = LVM_FIRST + 25, LVM_SETCOLUMN = LVM_FIRST + 26,
+    LVM_INSERTCOLUMN = LVM_FIRST + 27, LVM_DELETECOLUMN = LVM_FIRST + 28, LVM_GETCOLUMNWIDTH = LVM_FIRST + 29,
+    LVM_SETCOLUMNWIDTH = LVM_FIRST + 30, LVM_GETTEXTCOLOR = LVM_FIRST + 35, LVM_SETTEXTCOLOR = LVM_FIRST + 36,
+    LVM_GETTEXTBKCOLOR = LVM_FIRST + 37, LVM_SETTEXTBKCOLOR = LVM_FIRST + 38, LVM_GETTOPINDEX = LVM_FIRST + 39,
+    LVM_GETCOUNTPERPAGE = LVM_FIRST + 40, LVM_SETITEMSTATE = LVM_FIRST + 43, LVM_GETITEMSTATE = LVM_FIRST + 44,
+    LVM_GETITEMTEXT = LVM_FIRST + 45, LVM_SETITEMTEXT = LVM_FIRST + 46, LVM_GETSELECTEDCOUNT = LVM_FIRST + 50,
+    LVM_SETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 54, LVM_GETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 55,
+    LVM_GETSUBITEMRECT = LVM_FIRST + 56, LVM_SUBITEMHITTEST = LVM_FIRST + 57,
+    LVM_GETSELECTIONMARK = LVM_FIRST + 66, LVM_SETSELECTIONMARK = LVM_FIRST + 67;
+
+// Extended styles.
+constexpr DWORD LVS_EX_GRIDLINES = 0x00000001, LVS_EX_FULLROWSELECT = 0x00000020;
+
+// Columns.
+constexpr UINT LVCF_FMT = 0x0001, LVCF_WIDTH = 0x0002, LVCF_TEXT = 0x0004, LVCF_SUBITEM = 0x0008;
+constexpr int LVCFMT_LEFT = 0x0000, LVCFMT_RIGHT = 0x0001, LVCFMT_CENTER = 0x0002, LVCFMT_JUSTIFYMASK = 0x0003;
+constexpr int LVSCW_AUTOSIZE = -1, LVSCW_AUTOSIZE_USEHEADER = -2;
+
+struct LVCOLUMN {
+    UINT mask;
+    int fmt;
+    int cx;
+    char* pszText;
+    int cchTextMax;
+    int iSubItem;
+    int iImage;
+    int iOrder;
+};
+typedef LVCOLUMN* LPLVCOLUMN;
+
+// Items.
+constexpr UINT LVIF_TEXT = 0x0001, LVIF_IMAGE = 0x0002, LVIF_PARAM = 0x0004, LVIF_STATE = 0x0008;
+constexpr UINT LVIS_FOCUSED = 0x0001, LVIS_SELECTED = 0x0002;
+constexpr UINT LVNI_ALL = 0x0000, LVNI_FOCUSED = 0x0001, LVNI_SELECTED = 0x0002, LVNI_ABOVE = 0x0100,
+    LVNI_BELOW = 0x0200;
+
+struct LVITEM {
+    UINT mask;
+    int iItem;
+    int iSubItem;
+    UINT state;
+    UINT stateMask;
+    char* pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+    int iIndent;
+};
+typedef LVITEM* LPLVITEM;
+
+// Rectangles and hit tests.
+constexpr int LVIR_BOUNDS = 0, LVIR_ICON = 1, LVIR_LABEL = 2, LVIR_SELECTBOUNDS = 3;
+constexpr UINT LVHT_NOWHERE = 0x0001, LVHT_ONITEMICON = 0x0002, LVHT_ONITEMLABEL = 0x0004,
+    LVHT_ONITEMSTATEICON = 0x0008, LVHT_ONITEM = 0x000E, LVHT_ABOVE = 0x0008, LVHT_BELOW = 0x0010,
+    LVHT_TORIGHT = 0x0020, LVHT_TOLEFT = 0x0040;
+
+struct LVHITTESTINFO {
+    POINT pt;
+    UINT flags;
+    int iItem;
+    int iSubItem;
+};
+typedef LVHITTESTINFO* LPLVHITTESTINFO;
+
+// Notifications.
+constexpr UINT NM_FIRST = 0u;
+constexpr UINT NM_CLICK = NM_FIRST - 2, NM_DBLCLK = NM_FIRST - 3, NM_RETURN = NM_FIRST - 4,
+    NM_RCLICK = NM_FIRST - 5, NM_SETFOCUS = NM_FIRST - 7, NM_KILLFOCUS = NM_FIRST - 8;
+constexpr UINT LVN_FIRST = 0u - 100u;
+constexpr UINT LVN_ITEMCHANGING = LVN_FIRST - 0, LVN_ITEMCHANGED = LVN_FIRST - 1, LVN_INSERTITEM = LVN_FIRST - 2,
+    LVN_DELETEITEM = LVN_FIRST - 3, LVN_DELETEALLITEMS = LVN_FIRST - 4, LVN_COLUMNCLICK = LVN_FIRST - 8,
+    LVN_KEYDOWN = LVN_FIRST - 55;
+
+struct NMLISTVIEW {
+    NMHDR hdr;
+    int iItem;
+    int iSubItem;
+    UINT uNewState;
+    UINT uOldState;
+    UINT uChanged;
+    POINT ptAction;
+    LPARAM lParam;
+};
+typedef NMLISTVIEW* LPNMLISTVIEW;
+
+struct NMITEMACTIVATE {
+    NMHDR hdr;
+    int iItem;
+    int iSubItem;
+    UINT uNewState;
+    UINT uOldState;
+    UINT uChanged;
+    POINT ptAction;
+    LPARAM lParam;
+    UINT uKeyFlags;
+};
+typedef NMITEMACTIVATE* LPNMITEMACTIVATE;
+
+#pragma pack(push, 1)
+struct NMLVKEYDOWN {
+    NMHDR hdr;
+    WORD wVKey;
+    UINT flags;
+};
+#pragma pack(pop)
+typedef NMLVKEYDOWN* LPNMLVKEYDOWN;
