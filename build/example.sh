@@ -7,9 +7,10 @@ cmake -S . -B out/release -DCMAKE_BUILD_TYPE=Release -DCADHOST_TESTS=OFF >/dev/n
 cmake --build out/release -j"$(nproc)"
 # With the application module (and the object enabler it is linked against) loaded, the script
 # opens the example drawing (made by the build), drags a grip of an intelligent door, inserts
-# another with the host's INSERT (turned into an intelligent one), writes the door to a drawing
+# another with the host's INSERT (turned into an intelligent one), edits its attribute in the
+# module's DDATTE dialog (a picture of the dialog is saved), writes the door to a drawing
 # file and inserts that file as an intelligent block, lists, exports a PNG and saves .dwg and
 # .dxf under out/release/examples.
 rm -f out/release/examples/Door.dwg
 out/release/bin/cadhost --load QuillmarkFree4 --script examples/example.scr
-echo "Pictures and drawings: out/release/examples/doors.png, doors-edited.dwg, doors-edited.dxf"
+echo "Pictures and drawings: out/release/examples/doors.png, ddatte.png, doors-edited.dwg, doors-edited.dxf"

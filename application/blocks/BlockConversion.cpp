@@ -3,6 +3,7 @@
 #include "blocks/BlockReactor.h"
 #include "blocks/CurrentSpace.h"
 #include "blocks/DocData.h"
+#include "blocks/InsertCommands.h"
 #include "blocks/IntelligentAttributes.h"
 #include "db/blockref.h"
 
@@ -74,8 +75,9 @@ bool AsdkblockReactor::convertToIntelligentBlock(AcDbBlockTableRecord* space, Ac
         }
         delete it;
     }
-    // With ATTDIA on the attributes keep their default texts until the attribute dialog exists.
-    intelligent->close();
+    // With ATTDIA on the values are edited in the attribute dialog, which closes the reference.
+    if (dialog && ask) runAttributeDialog(intelligent);
+    else intelligent->close();
     definition->close();
     return true;
 }

@@ -1,12 +1,16 @@
 #include "blocks/InsertCommands.h"
 #include <memory>
 #include "ZEFTAttributeDefinition.h"
+#include "attedit/AttributeEditDlg.h"
 #include "ZEFTBlockReference.h"
 #include "blocks/CurrentSpace.h"
 #include "blocks/IntelligentAttributes.h"
 #include "ed/lispfuncs.h"
 #include "ed/prompts.h"
+#include "ed/winapp.h"
+#include "frame/Renvale4App.h"
 #include "frame/ResourceString.h"
+#include "ui/extmodule.h"
 #include "rx/print.h"
 
 namespace {
@@ -35,8 +39,8 @@ bool countsAsDefinition(const AcDbEntity* entity, AttributeValues values) {
 }
 
 // Appends the reference and one intelligent attribute per non-constant attribute definition
-// of `definitionId` to the current space. Answers the reference, closed, or null when it could
-// not be appended.
+// of `definitionId` to the current space. Answers the reference, still open, or null when it
+// could not be appended.
 ZEFTBlockReference* appendWithAttributes(ZEFTBlockReference* reference, AcDbObjectId definitionId,
                                          AttributeValues values) {
     AcDbBlockTableRecord* space = openCurrentSpace();
@@ -73,9 +77,9 @@ ZEFTBlockReference* appendWithAttributes(ZEFTBlockReference* reference, AcDbObje
     delete it;
     if (definition) definition->close();
     space->close();
-    reference->close();
     return reference;
 }
+
 
 // The name (or path) and the insertion point of (c:_binsert name point); false when the call
 // has no second argument.
@@ -94,19 +98,25 @@ bool readInsertArguments(CString& name, AcGePoint3d& point) {
     return true;
 }
 
-void dialogNotAvailable() { acutPrintf("\nThe attribute dialogs are not available in this version."); }
+void dialogNotAvailable() { acutPrintf("\nThe enhanced attribute editor is not available in this version."); }
 }  // namespace
+
+void runAttributeDialog(ZEFTBlockReference* reference) {
+    CAcModuleResourceOverride resources(resourceInstance());
+    CAttributeEditDlg dialog(acedGetAcadFrame());
+    if (dialog.prepare(reference)) dialog.DoModal();
+}
 
 AcDbBlockTableRecord* lookUpBlockDefinition(const char* name) { return openBlockDefinition(name); }
 
 void blocksCommand() { acutPrintf("\nThe block-library browser is not available in this version."); }
 
-void ddatteCommand() { dialogNotAvailable(); }
+void ddatteCommand() { runAttributeDialog(nullptr); }
 
 void eattEditCommand() { dialogNotAvailable(); }
 
 int c_ddatte() {
-    dialogNotAvailable();
+    runAttributeDialog(nullptr);
     return acedRetVoid();
 }
 
@@ -133,7 +143,9 @@ ZEFTBlockReference* insertIntelligentBlock(const char* name, const AcGePoint3d& 
     definition->close();
     AcDbObjectId used;
     ZEFTBlockReference* reference = newReference(definitionId, name, point, scale, rotation, origin, used);
-    return appendWithAttributes(reference, used, AttributeValues::kDefaults);
+    if (!appendWithAttributes(reference, used, AttributeValues::kDefaults)) return nullptr;
+    reference->close();
+    return reference;
 }
 
 CString drawingBlockName(const char* path) {
@@ -171,6 +183,9 @@ ZEFTBlockReference* insertDrawingAsIntelligentBlock(const char* path, const AcGe
     }
     AcDbObjectId used;
     ZEFTBlockReference* reference = newReference(definitionId, name, point, scale, rotation, base, used);
-    // With ATTDIA on the attributes keep their default texts until the attribute dialog exists.
-    return appendWithAttributes(reference, used, AttributeValues::kAskUnlessDialog);
+    if (!appendWithAttributes(reference, used, AttributeValues::kAskUnlessDialog)) return nullptr;
+    // With ATTDIA on the values are edited in the attribute dialog, which closes the reference.
+    if (db->attdia()) runAttributeDialog(reference);
+    else reference->close();
+    return reference;
 }

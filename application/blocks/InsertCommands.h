@@ -16,6 +16,9 @@ int c_binsert();
 int c_binsertfile();
 int c_ddatte();
 
+// Runs the attribute dialog for a reference (open; the dialog's preparation closes it), or for
+// one the user picks when there is none.
+void runAttributeDialog(ZEFTBlockReference* reference);
 // Insert the named block of the drawing, or a drawing file as a block named after it, as an
 // intelligent block in the current space. Answer the new reference (closed), or null.
 ZEFTBlockReference* insertIntelligentBlock(const char* name, const AcGePoint3d& point, const AcGeScale3d& scale,

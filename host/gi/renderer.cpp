@@ -11,25 +11,13 @@
 #include <numbers>
 #include "db/database.h"
 #include "gi/dib.h"
+#include "gi/fontcaches.h"
 #include "gi/palette.h"
 
 namespace {
 constexpr int kMaxImageSide = 16384;
 constexpr double kSafe = 1e6;          // device coordinates Cairo takes without overflow
 constexpr double kPathTextSize = 256;  // above this many pixels text is filled as outlines
-
-// Cairo and fontconfig keep process-wide font caches; they are released at exit so that leak
-// checks of programs using the renderer stay clean. Fontconfig is reached through Cairo's own
-// dependency, not linked.
-void releaseFontCaches() {
-    cairo_debug_reset_static_data();
-    if (void* fini = dlsym(RTLD_DEFAULT, "FcFini")) reinterpret_cast<void (*)()>(fini)();
-}
-
-void releaseFontCachesAtExit() {
-    static const bool registered = std::atexit(releaseFontCaches) == 0;
-    (void)registered;
-}
 
 struct LayerInfo {
     int color = 7;
@@ -137,7 +125,7 @@ std::string displayText(const std::string& s) {
 class Measure {
 public:
     Measure() {
-        releaseFontCachesAtExit();
+        cadhostReleaseFontCachesAtExit();
         m_surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 1, 1);
         m_cr = cairo_create(m_surface);
         cairo_select_font_face(m_cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include "win/gdiobjects.h"
+#include "gi/fontcaches.h"
 #include "win/winuser.h"
 
 namespace {
@@ -49,19 +50,10 @@ PangoFontDescription* describe(const LOGFONT& lf) {
     return d;
 }
 
-// Pango's font map, Cairo's font caches and fontconfig are process-wide; they are given back
-// at exit so that leak checks of programs that draw text stay clean.
-void releaseTextCaches() {
-    pango_cairo_font_map_set_default(nullptr);
-    cairo_debug_reset_static_data();
-    if (void* fini = dlsym(RTLD_DEFAULT, "FcFini")) reinterpret_cast<void (*)()>(fini)();
-}
-
 struct Layout {
     PangoLayout* layout = nullptr;
     explicit Layout(Context* c) {
-        static const bool registered = std::atexit(releaseTextCaches) == 0;
-        (void)registered;
+        cadhostReleaseFontCachesAtExit();
         layout = pango_cairo_create_layout(c->cr);
         PangoFontDescription* d = describe(font(c).font);
         pango_layout_set_font_description(layout, d);

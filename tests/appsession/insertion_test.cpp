@@ -72,8 +72,11 @@ TEST_F(Session, DrawingHeldByAnotherDocumentIsNotInserted) {
 }
 
 TEST_F(Session, ModuleCommandsReplaceTheHostsAndLeaveWithTheModule) {
-    ASSERT_EQ(run("DDATTE\nEATTEDIT\n(c:ddatte)\nBLOCKS\n"), 0) << out;
-    EXPECT_NE(out.find("The attribute dialogs are not available"), std::string::npos) << out;
+    ASSERT_EQ(run("DDATTE\n\x1b\nEATTEDIT\n(c:ddatte)\n\x1b\nBLOCKS\n"), 0) << out;
+    const size_t ask = out.find("Select a block: ");
+    EXPECT_NE(ask, std::string::npos) << "DDATTE is the module's\n" << out;
+    EXPECT_NE(out.find("Select a block: ", ask + 1), std::string::npos) << "and so is c:ddatte\n" << out;
+    EXPECT_NE(out.find("The enhanced attribute editor is not available"), std::string::npos) << out;
     EXPECT_NE(out.find("browser is not available"), std::string::npos) << out;
     const std::string module = fs::path(moduleUnderTest()).stem().string();
     EXPECT_EQ(run("ARX\nUnload\n" + module + "\nBLOCKS\n"), 1) << out;
