@@ -9,6 +9,7 @@
 #include "db/entitysupport.h"
 #include "db/objectiterator.h"
 #include "db/seqend.h"
+#include "db/symtab.h"
 #include "gi/geometry.h"
 #include "rx/print.h"
 
@@ -697,4 +698,51 @@ Acad::ErrorStatus AcDbBlockReference::dxfInFields(AcDbDxfFiler* filer) {
         m_blockName = m_block.isNull() ? name : std::string();
     }
     return filer->filerStatus();
+}
+
+void AcDbBlockReference::getOutline(AcArray<AcGePoint3dArray>& paths, double deviation) const {
+    // Nested references draw their blocks in turn; a block that holds itself stops here.
+    static thread_local int depth = 0;
+    const int before = paths.length();
+    if (depth < 16) {
+        ++depth;
+        const AcGeMatrix3d xform = blockTransform();
+        const AcGeScale3d scale = scaleFactors();
+        const double smallest = std::min({std::fabs(scale.sx), std::fabs(scale.sy), std::fabs(scale.sz)});
+        // The deviation is asked for in world units; the block's entities work in their own.
+        const double blockDeviation = smallest > 0 && std::isfinite(deviation / smallest) ? deviation / smallest : deviation;
+        AcDbBlockTableRecord* block = nullptr;
+        if (acdbOpenObject(block, blockTableRecord(), AcDb::kForRead) == Acad::eOk) {
+            AcDbBlockTableRecordIterator* it = nullptr;
+            if (block->newIterator(it, true, true) == Acad::eOk) {
+                for (; !it->done(); it->step()) {
+                    AcDbEntity* entity = nullptr;
+                    if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
+                    // Attribute definitions are not drawn in a reference; its attributes are.
+                    if (!entity->isKindOf(AcDbAttributeDefinition::desc())) {
+                        AcArray<AcGePoint3dArray> own;
+                        entity->getOutline(own, blockDeviation);
+                        for (AcGePoint3dArray& path : own) {
+                            for (AcGePoint3d& p : path) p.transformBy(xform);
+                            paths.append(path);
+                        }
+                    }
+                    entity->close();
+                }
+                delete it;
+            }
+            block->close();
+        }
+        if (AcDbObjectIterator* it = attributeIterator()) {
+            for (; !it->done(); it->step()) {
+                AcDbEntity* attribute = nullptr;
+                if (acdbOpenObject(attribute, it->objectId(), AcDb::kForRead) != Acad::eOk) continue;
+                attribute->getOutline(paths, deviation);
+                attribute->close();
+            }
+            delete it;
+        }
+        --depth;
+    }
+    if (paths.length() == before) AcDbEntity::getOutline(paths, deviation);
 }

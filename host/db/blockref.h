@@ -76,6 +76,8 @@ public:
     // constant visible ones as texts), and the visible attributes as texts.
     Acad::ErrorStatus explode(AcDbVoidPtrArray& entities) const override;
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
+    // The outlines of the block's entities under the block transform, and of the attributes.
+    void getOutline(AcArray<AcGePoint3dArray>& paths, double deviation) const override;
     Acad::ErrorStatus subErase(bool erasing) override;
 
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;

@@ -278,3 +278,17 @@ TEST_F(Blocks, PurgeRemovesOnlyWhatNothingUses) {
     after->close();
 }
 }  // namespace
+
+TEST_F(Blocks, ReferencesArePickedByWhatTheyDraw) {
+    // A diagonal line scaled by 2 about its block's origin: picked on the line, not in the empty
+    // corner of its box; nested references draw their blocks too.
+    ASSERT_EQ(script("LINE 0,0 10,10\n\nBLOCK diag 0,0 ALL\n\nINSERT diag 100,0 2 0\n"), 0) << out;
+    ASSERT_EQ(script("LIST 110,10\n\n"), 0) << out;
+    EXPECT_TRUE(printed("1 found")) << out;
+    out.clear();
+    ASSERT_EQ(script("LIST 118,2\n\n"), 0) << out;
+    EXPECT_TRUE(printed("0 found")) << "the box's empty corner is not the reference\n" << out;
+    out.clear();
+    ASSERT_EQ(script("BLOCK outer 100,0 ALL\n\nINSERT outer 0,0 1 0\nLIST 5,5\n\n"), 0) << out;
+    EXPECT_TRUE(printed("1 found")) << out;
+}
