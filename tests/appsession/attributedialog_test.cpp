@@ -14,6 +14,18 @@ const std::string kPlainReference =
     "BLOCK\nPLAIN\n0,0\nALL\n\n"
     "(setvar \"ATTREQ\" 0)\nINSERT\nPLAIN\n5,5\n1\n0\n";
 
+// Width and height of a PNG file from its header.
+std::pair<unsigned, unsigned> pngSize(const fs::path& file) {
+    const std::string bytes = readFile(file);
+    if (bytes.size() < 24) return {0, 0};
+    auto word = [&](size_t at) {
+        unsigned v = 0;
+        for (size_t i = 0; i < 4; ++i) v = v << 8 | static_cast<unsigned char>(bytes[at + i]);
+        return v;
+    };
+    return {word(16), word(20)};
+}
+
 std::vector<std::string> attributeValues(const fs::path& saved, int code = 1) {
     std::vector<std::string> values;
     for (const DxfEntity& e : dxfEntities(saved))
@@ -68,4 +80,19 @@ TEST_F(Session, InsertWithTheAttributeDialogAsksNoPrompts) {
     ASSERT_EQ(values.size(), 6u);
     EXPECT_EQ(values[3], "from dialog");
     EXPECT_EQ(attributeValues(saved, 1).back(), "three");
+}
+
+TEST_F(Session, AttributeDialogLaysItsControlsOutInDialogUnits) {
+    // 272 x 207 dialog units; the list 258 x 166 at 7,18 and the buttons 50 x 14 at y 189, with
+    // base units of 6 x 13 pixels (x * 6 / 4, y * 13 / 8).
+    const std::string dialog = path("dialog.png"), list = path("list.png"), ok = path("ok.png");
+    ASSERT_EQ(run(kPlainReference + "DDATTE\n15,15\npicture active \"" + dialog + "\"\npicture #220 \"" + list +
+                  "\"\npicture #223 \"" + ok + "\"\nkey escape\n"),
+              0)
+        << out;
+    EXPECT_EQ(pngSize(list), std::make_pair(387u, 270u));
+    EXPECT_EQ(pngSize(ok), std::make_pair(75u, 23u));
+    const auto [width, height] = pngSize(dialog);
+    EXPECT_GE(width, 408u) << "the client area is 408 x 336";
+    EXPECT_GE(height, 336u);
 }
