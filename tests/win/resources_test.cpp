@@ -11,18 +11,10 @@
 using namespace cadhost::res;
 
 namespace {
-// The handle the image is registered under for these tests.
-HINSTANCE const kModule = reinterpret_cast<HINSTANCE>(0x5000);
+using wintest::kModule;
 
-class CompiledResourcesTest : public ::testing::Test {
+class CompiledResourcesTest : public wintest::RegisteredImageTest {
 protected:
-    void SetUp() override {
-        std::string error;
-        ASSERT_TRUE(cadhostRegisterModuleResources(kModule, cadhostModuleResources, cadhostModuleResourcesSize, &error))
-            << error;
-    }
-    void TearDown() override { cadhostUnregisterModuleResources(kModule); }
-
     static std::string text(unsigned id) {
         char buffer[256];
         int n = LoadStringA(kModule, id, buffer, sizeof buffer);

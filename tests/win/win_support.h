@@ -1,9 +1,11 @@
 #pragma once
 // Helpers of the resource tests: scripts read from memory, and the test program's own image.
+#include <gtest/gtest.h>
 #include <cstddef>
 #include <map>
 #include <string>
 #include "win/rcscript.h"
+#include "win/resources.h"
 
 extern "C" const unsigned char cadhostModuleResources[];
 extern "C" const std::size_t cadhostModuleResourcesSize;
@@ -28,5 +30,19 @@ inline std::string scriptError(const std::string& script) {
     std::string error;
     return readScript({{"main.rc", script}}, out, error) ? "" : error;
 }
+
+// The handle the test program's image is registered under for the tests of the fixture below.
+inline HINSTANCE const kModule = reinterpret_cast<HINSTANCE>(0x5000);
+
+// A test with the program's own image registered under kModule.
+class RegisteredImageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        ASSERT_TRUE(cadhostRegisterModuleResources(kModule, cadhostModuleResources, cadhostModuleResourcesSize, &error))
+            << error;
+    }
+    void TearDown() override { cadhostUnregisterModuleResources(kModule); }
+};
 
 }  // namespace wintest

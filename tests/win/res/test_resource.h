@@ -11,6 +11,7 @@
 #define IDI_APP              400
 #define IDC_HAND             401
 #define IDB_LOGO             402
+#define IDI_COMPASS          403
 #define IDR_README           502
 #define IDR_BLOB             503
 #define IDC_NAME             1001

@@ -1,0 +1,39 @@
+#pragma once
+// Icons: loaded from a module's RT_GROUP_ICON and RT_ICON resources, decoded once into ARGB
+// pixels and drawn onto device contexts. Handles live in a table until DestroyIcon.
+#include <cstdint>
+#include <vector>
+#include "win/resources.h"
+#include "win/windef.h"
+
+typedef void* HANDLE;
+
+// LoadImage types and flags.
+constexpr UINT IMAGE_BITMAP = 0, IMAGE_ICON = 1, IMAGE_CURSOR = 2;
+constexpr UINT LR_DEFAULTCOLOR = 0x0, LR_DEFAULTSIZE = 0x40, LR_SHARED = 0x8000;
+// DrawIconEx.
+constexpr UINT DI_MASK = 0x1, DI_IMAGE = 0x2, DI_NORMAL = 0x3, DI_DEFAULTSIZE = 0x8;
+// WM_SETICON and WM_GETICON.
+constexpr WPARAM ICON_SMALL = 0, ICON_BIG = 1;
+
+// The icon of the group resource closest to the system icon size (SM_CXICON), at that size.
+CADHOST_API HICON LoadIconA(HINSTANCE module, LPCSTR name);
+CADHOST_API HICON LoadIcon(HINSTANCE module, LPCSTR name);
+// IMAGE_ICON only: the group entry closest to cx x cy, scaled to it. cx and cy 0 answer the
+// chosen entry's own size, or the system icon size with LR_DEFAULTSIZE. Null for another type,
+// a missing resource or an image that cannot be decoded.
+CADHOST_API HANDLE LoadImageA(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags);
+CADHOST_API HANDLE LoadImage(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags);
+CADHOST_API BOOL DestroyIcon(HICON icon);
+// Draws the icon with its transparency; cx and cy 0 draw it at its own size (the system icon size
+// with DI_DEFAULTSIZE). DI_MASK alone draws the opaque pixels black.
+CADHOST_API BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step,
+                            HBRUSH flickerFree, UINT flags);
+CADHOST_API BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
+
+// Host side: the size of a live icon; false for a handle that is none.
+CADHOST_API bool cadhostIconSize(HICON icon, int& width, int& height);
+// Host side: decodes one icon image (a DIB with its mask at 1, 4, 8, 24 or 32 bits a pixel, or a
+// PNG) into rows top to bottom of premultiplied 0xAARRGGBB; false for a malformed or too large one.
+CADHOST_API bool cadhostDecodeIconImage(const unsigned char* bytes, std::size_t size,
+                                        std::vector<std::uint32_t>& pixels, int& width, int& height);
