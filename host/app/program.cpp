@@ -9,6 +9,7 @@
 #include "ed/modules.h"
 #include "ed/winapp.h"
 #include "rx/print.h"
+#include "win/resources.h"
 
 bool cadhostParseArguments(int argc, const char* const* argv, CadhostOptions& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
@@ -84,7 +85,26 @@ private:
 };
 }  // namespace
 
+extern "C" const unsigned char cadhostModuleResources[];
+extern "C" const std::size_t cadhostModuleResourcesSize;
+
+namespace {
+// The program's compiled resources under its own module handle, once a process.
+void registerProgramResources() {
+    static const bool registered = [] {
+        std::string error;
+        if (cadhostRegisterModuleResources(GetModuleHandleA(nullptr), cadhostModuleResources,
+                                           cadhostModuleResourcesSize, &error))
+            return true;
+        std::fprintf(stderr, "cadhost: the program's resources are malformed: %s\n", error.c_str());
+        return false;
+    }();
+    (void)registered;
+}
+}  // namespace
+
 int cadhostRun(const CadhostOptions& options, AcEdInputSource* input) {
+    registerProgramResources();
     std::vector<std::string> names = options.modules;
     names.push_back(options.drawing);
     names.push_back(options.script);

@@ -40,6 +40,7 @@ constexpr DWORD ERROR_NO_MORE_FILES = 18;
 constexpr DWORD ERROR_BAD_NETPATH = 53;
 constexpr DWORD ERROR_INVALID_PARAMETER = 87;
 constexpr DWORD ERROR_INVALID_NAME = 123;
+constexpr DWORD ERROR_MOD_NOT_FOUND = 126;
 
 // 100-nanosecond intervals since 1601-01-01 (UTC), split in two halves.
 struct FILETIME {

@@ -8,8 +8,11 @@
 #include <memory>
 #include <mutex>
 #include <strings.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
+#include "win/filetypes.h"
+#include "win/lasterror.h"
 #include "win/resourceimage.h"
 
 struct CadhostResourceEntry : cadhost::res::ResourceEntry {};
@@ -146,6 +149,63 @@ bool cadhostAttachModuleResources(void* dlHandle, std::string& error) {
     }
     return true;
 }
+
+namespace {
+
+// The last part of a path, either separator.
+std::string fileNameOf(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool sameModuleName(const std::string& loadedPath, const std::string& given) {
+    if (given.find_first_of("/\\") != std::string::npos) return loadedPath == given;
+    const std::string loaded = fileNameOf(loadedPath);
+    if (strcasecmp(loaded.c_str(), given.c_str()) == 0) return true;
+    // A name without an extension matches the loaded file's name without its own.
+    const std::size_t dot = loaded.rfind('.');
+    return given.find('.') == std::string::npos && dot != std::string::npos &&
+           strcasecmp(loaded.substr(0, dot).c_str(), given.c_str()) == 0;
+}
+
+struct ModuleSearch {
+    std::string given;
+    std::string path;
+};
+
+int matchLoaded(dl_phdr_info* info, std::size_t, void* data) {
+    auto* search = static_cast<ModuleSearch*>(data);
+    if (!info->dlpi_name || !*info->dlpi_name || !sameModuleName(info->dlpi_name, search->given)) return 0;
+    search->path = info->dlpi_name;
+    return 1;
+}
+
+HMODULE programModule() {
+    // The main program's handle stays valid for the life of the process.
+    static HMODULE const handle = dlopen(nullptr, RTLD_LAZY);
+    return handle;
+}
+
+}  // namespace
+
+HMODULE GetModuleHandleA(LPCSTR name) {
+    if (!name || strcasecmp(name, "acad.exe") == 0) return programModule();
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n > 0 && sameModuleName(std::string(self, std::size_t(n)), name)) return programModule();
+    ModuleSearch search{name, {}};
+    if (dl_iterate_phdr(matchLoaded, &search)) {
+        // Only a module that is already mapped: the reference taken here is given back at once.
+        if (void* handle = dlopen(search.path.c_str(), RTLD_LAZY | RTLD_NOLOAD)) {
+            dlclose(handle);
+            return handle;
+        }
+    }
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+}
+
+HMODULE GetModuleHandle(LPCSTR name) { return GetModuleHandleA(name); }
 
 int LoadStringA(HINSTANCE module, unsigned id, char* buffer, int bufferMax) {
     if (!buffer || bufferMax <= 0) return 0;

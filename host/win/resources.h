@@ -65,5 +65,12 @@ CADHOST_API BOOL FreeResource(HGLOBAL data);
 CADHOST_API bool cadhostFindDialogTemplate(HINSTANCE module, LPCSTR name, cadhost::res::DialogTemplate& out);
 CADHOST_API bool cadhostFindMenuTemplate(HINSTANCE module, LPCSTR name, cadhost::res::MenuTemplate& out);
 
+// The handle of a loaded module by its file name (case-insensitive; the folder and, for a name
+// without one, the extension may be left out). Null and "Acad.exe" answer the host program's own
+// module, which its program registers its resources under. Null with ERROR_MOD_NOT_FOUND when no
+// such module is loaded.
+CADHOST_API HMODULE GetModuleHandleA(LPCSTR name);
+CADHOST_API HMODULE GetModuleHandle(LPCSTR name);
+
 CADHOST_API HINSTANCE AfxGetResourceHandle();
 CADHOST_API void AfxSetResourceHandle(HINSTANCE module);

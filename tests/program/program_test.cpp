@@ -9,6 +9,7 @@
 #include "db/line.h"
 #include "ed/input.h"
 #include "session_fixture.h"
+#include "win/icons.h"
 
 namespace fs = std::filesystem;
 
@@ -106,6 +107,23 @@ TEST_F(Program, MissingDrawingEndsTheSessionAtOnce) {
 TEST_F(Program, QuitEndsTheSession) {
     EXPECT_EQ(session("QUIT\nNOSUCHCOMMAND\n"), 0);
     EXPECT_EQ(out.find("NOSUCHCOMMAND"), std::string::npos);
+}
+
+TEST_F(Program, TheProgramsModuleHasItsIcon) {
+    EXPECT_EQ(session("QUIT\n"), 0);
+    HMODULE program = GetModuleHandleA("Acad.exe");
+    ASSERT_EQ(program, GetModuleHandleA(nullptr));
+    HICON icon = LoadIcon(program, MAKEINTRESOURCE(1));
+    ASSERT_NE(icon, nullptr);
+    int width = 0, height = 0;
+    EXPECT_TRUE(cadhostIconSize(icon, width, height));
+    EXPECT_EQ(width, 32);
+    EXPECT_EQ(height, 32);
+    EXPECT_TRUE(DestroyIcon(icon));
+    auto small = static_cast<HICON>(LoadImage(program, MAKEINTRESOURCE(1), IMAGE_ICON, 16, 16, 0));
+    EXPECT_TRUE(cadhostIconSize(small, width, height));
+    EXPECT_EQ(width, 16);
+    EXPECT_TRUE(DestroyIcon(small));
 }
 
 TEST_F(Program, ArgumentsOfTheProgram) {

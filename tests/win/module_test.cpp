@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include "rx/dynlinker.h"
 #include "win/resourceimage.h"
+#include "win/filetypes.h"
+#include "win/lasterror.h"
 #include "win/resources.h"
 #include "win_support.h"
 
@@ -22,9 +24,27 @@ TEST(ModuleResourcesTest, TheLinkerRegistersEachModulesOwnImage) {
     EXPECT_EQ(d.caption, "Module dialog");
     // The program's own image is not the module's, though both export the same symbols.
     EXPECT_EQ(FindResource(handle, MAKEINTRESOURCE(502), "RTF"), nullptr);
+    // Found by its file name, in any case, without its extension, or by its path.
+    EXPECT_EQ(GetModuleHandleA("win_resource_module.arx"), handle);
+    EXPECT_EQ(GetModuleHandleA("WIN_RESOURCE_MODULE"), handle);
+    EXPECT_EQ(GetModuleHandleA(WIN_RESOURCE_MODULE), handle);
     ASSERT_TRUE(acrxDynamicLinker->unloadModule(WIN_RESOURCE_MODULE, false));
     EXPECT_EQ(LoadString(handle, 1, buffer, sizeof buffer), 0);
     dlclose(handle);
+    SetLastError(0);
+    EXPECT_EQ(GetModuleHandleA("win_resource_module.arx"), nullptr);
+    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND);
+}
+
+TEST(ModuleResourcesTest, ThePlatformNamesOfTheProgramAnswerItsOwnModule) {
+    HMODULE program = GetModuleHandleA(nullptr);
+    ASSERT_NE(program, nullptr);
+    EXPECT_EQ(GetModuleHandleA("Acad.exe"), program);
+    EXPECT_EQ(GetModuleHandleA("ACAD.EXE"), program);
+    EXPECT_EQ(GetModuleHandleA("test_win"), program);
+    EXPECT_EQ(GetModuleHandleA("Acad"), nullptr);
+    EXPECT_NE(GetModuleHandleA("libcadhost.so"), nullptr);
+    EXPECT_NE(GetModuleHandleA("libcadhost.so"), program);
 }
 
 TEST(ModuleResourcesTest, MalformedImagesAreRefusedAndKeepWhatWasRegistered) {
