@@ -156,6 +156,14 @@ CFont* CWnd::GetFont() const {
     return f ? CFont::FromHandle(f) : nullptr;
 }
 
+HICON CWnd::SetIcon(HICON icon, BOOL big) {
+    return reinterpret_cast<HICON>(SendMessage(WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon)));
+}
+
+HICON CWnd::GetIcon(BOOL big) const {
+    return reinterpret_cast<HICON>(SendMessage(WM_GETICON, big ? ICON_BIG : ICON_SMALL));
+}
+
 namespace {
 BOOL modifyLong(HWND hwnd, int index, DWORD remove, DWORD add, UINT flags) {
     DWORD old = static_cast<DWORD>(::GetWindowLong(hwnd, index));

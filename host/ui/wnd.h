@@ -53,6 +53,9 @@ public:
     int GetWindowTextLength() const { return ::GetWindowTextLength(m_hWnd); }
     void SetFont(CFont* font, BOOL redraw = TRUE);
     CFont* GetFont() const;
+    // The window's big or small icon (WM_SETICON); answers the one it had. The icon stays the caller's.
+    HICON SetIcon(HICON icon, BOOL big);
+    HICON GetIcon(BOOL big) const;
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLong(m_hWnd, GWL_STYLE)); }
     DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLong(m_hWnd, GWL_EXSTYLE)); }
     BOOL ModifyStyle(DWORD remove, DWORD add, UINT flags = 0);

@@ -13,8 +13,6 @@ constexpr UINT IMAGE_BITMAP = 0, IMAGE_ICON = 1, IMAGE_CURSOR = 2;
 constexpr UINT LR_DEFAULTCOLOR = 0x0, LR_DEFAULTSIZE = 0x40, LR_SHARED = 0x8000;
 // DrawIconEx.
 constexpr UINT DI_MASK = 0x1, DI_IMAGE = 0x2, DI_NORMAL = 0x3, DI_DEFAULTSIZE = 0x8;
-// WM_SETICON and WM_GETICON.
-constexpr WPARAM ICON_SMALL = 0, ICON_BIG = 1;
 
 // The icon of the group resource closest to the system icon size (SM_CXICON), at that size.
 CADHOST_API HICON LoadIconA(HINSTANCE module, LPCSTR name);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+#include "win/icons.h"
 #include "win/windowstate.h"
 #include "win/wingdi.h"
 
@@ -40,6 +41,12 @@ void paintCaption(HWND hwnd, HDC dc, RECT bar) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(active ? COLOR_CAPTIONTEXT : COLOR_INACTIVECAPTIONTEXT));
     RECT t{bar.left + 3, bar.top, bar.right - 20, bar.bottom - 1};
+    // The small icon (or the big one made small) at the left, the title after it.
+    if (auto icon = reinterpret_cast<HICON>(SendMessage(hwnd, WM_GETICON, ICON_SMALL2, 0))) {
+        const int side = GetSystemMetrics(SM_CXSMICON);
+        const int top = bar.top + std::max(0, static_cast<int>(bar.bottom - 1 - bar.top) - side) / 2;
+        if (DrawIconEx(dc, bar.left + 2, top, icon, side, side, 0, nullptr, DI_NORMAL)) t.left = bar.left + side + 5;
+    }
     DrawText(dc, text, -1, &t, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, old);
     DeleteObject(bold);

@@ -26,6 +26,7 @@ struct Window {
     std::vector<HWND> children;  // z-order, top first
     std::string text;
     HFONT font = nullptr;
+    HICON bigIcon = nullptr, smallIcon = nullptr;  // the window's, not owned
     UINT_PTR id = 0;
     LONG_PTR userData = 0;
     HINSTANCE instance = nullptr;

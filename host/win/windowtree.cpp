@@ -689,6 +689,16 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);
         return 0;
     case WM_GETFONT: return reinterpret_cast<LRESULT>(w->font);
+    case WM_SETICON: {
+        HICON& slot = wParam == ICON_BIG ? w->bigIcon : w->smallIcon;
+        HICON previous = slot;
+        slot = reinterpret_cast<HICON>(lParam);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return reinterpret_cast<LRESULT>(previous);
+    }
+    case WM_GETICON:
+        if (wParam == ICON_BIG) return reinterpret_cast<LRESULT>(w->bigIcon);
+        return reinterpret_cast<LRESULT>(w->smallIcon || wParam != ICON_SMALL2 ? w->smallIcon : w->bigIcon);
     case WM_CLOSE: DestroyWindow(hwnd); return 0;
     case WM_ERASEBKGND: {
         HBRUSH brush = w->cls ? w->cls->wc.hbrBackground : nullptr;

@@ -4,7 +4,10 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "ui/wnd.h"
+#include "win/dialogs.h"
 #include "win/icons.h"
+#include "win/render.h"
 #include "win/wingdi.h"
 #include "win_support.h"
 #include "res/test_resource.h"
@@ -62,6 +65,20 @@ std::vector<unsigned char> dibImage(int w, int h, int bits, const std::vector<un
         out.insert(out.end(), line.begin(), line.end());
     }
     return out;
+}
+
+INT_PTR CALLBACK plainDialog(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+// Whether the top left corner of the picture has a pixel of the compass's gold hinge.
+bool hasGoldNearTheCorner(cairo_surface_t* s) {
+    const unsigned char* data = cairo_image_surface_get_data(s);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 30; ++x) {
+            std::uint32_t v;
+            std::memcpy(&v, data + y * cairo_image_surface_get_stride(s) + x * 4, 4);
+            if (((v >> 16) & 0xff) > 200 && ((v >> 8) & 0xff) > 150 && (v & 0xff) < 100) return true;
+        }
+    return false;
 }
 
 cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
@@ -124,6 +141,44 @@ TEST_F(IconsTest, DrawsWithTransparencyIntoAContext) {
     DeleteObject(white);
     DeleteDC(dc);
     cairo_surface_destroy(surface);
+}
+
+TEST_F(IconsTest, WindowsKeepTheirIconsAndTheCaptionShowsTheSmallOne) {
+    DialogTemplate t;
+    t.style |= WS_VISIBLE;
+    t.cx = 140;
+    t.cy = 40;
+    t.caption = "Compass";
+    HWND dialog = CreateDialogIndirectParam(nullptr, t, nullptr, plainDialog, 0);
+    ASSERT_NE(dialog, nullptr);
+    cairo_surface_t* before = cadhostRenderWindow(dialog);
+    ASSERT_NE(before, nullptr);
+    EXPECT_FALSE(hasGoldNearTheCorner(before));
+    cairo_surface_destroy(before);
+
+    HICON big = LoadIcon(kModule, MAKEINTRESOURCE(IDI_COMPASS));
+    auto small = static_cast<HICON>(LoadImage(kModule, MAKEINTRESOURCE(IDI_COMPASS), IMAGE_ICON, 16, 16, 0));
+    CWnd window;
+    ASSERT_TRUE(window.Attach(dialog));
+    EXPECT_EQ(window.SetIcon(big, TRUE), nullptr);
+    // Without a small icon the big one stands in for it.
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessage(dialog, WM_GETICON, ICON_SMALL2, 0)), big);
+    EXPECT_EQ(window.GetIcon(FALSE), nullptr);
+    EXPECT_EQ(window.SetIcon(small, FALSE), nullptr);
+    EXPECT_EQ(window.GetIcon(FALSE), small);
+    EXPECT_EQ(window.GetIcon(TRUE), big);
+    EXPECT_EQ(reinterpret_cast<HICON>(SendMessage(dialog, WM_GETICON, ICON_SMALL2, 0)), small);
+
+    cairo_surface_t* after = cadhostRenderWindow(dialog);
+    ASSERT_NE(after, nullptr);
+    EXPECT_TRUE(hasGoldNearTheCorner(after));
+    cairo_surface_destroy(after);
+    EXPECT_TRUE(cadhostSaveWindowPng(dialog, (std::string(CADHOST_BINARY_DIR) + "/win_icon_dialog.png").c_str()));
+    EXPECT_EQ(window.SetIcon(nullptr, FALSE), small);
+    window.Detach();
+    DestroyWindow(dialog);
+    EXPECT_TRUE(DestroyIcon(big));
+    EXPECT_TRUE(DestroyIcon(small));
 }
 
 TEST(IconImageTest, DecodesEveryDepthWithItsMask) {
