@@ -12,6 +12,7 @@
 #include "ed/pick.h"
 #include "ed/transactions.h"
 #include "frame/ResourceString.h"
+#include "win/icons.h"
 #include "rx/print.h"
 
 BEGIN_MESSAGE_MAP(CAttributeEditDlg, CDialog)
@@ -19,6 +20,7 @@ BEGIN_MESSAGE_MAP(CAttributeEditDlg, CDialog)
     ON_NOTIFY(LVN_ITEMCHANGED, IDC_ATTRIBUTE_LIST, &CAttributeEditDlg::OnListNotify)
     ON_NOTIFY(NM_RETURN, IDC_ATTRIBUTE_LIST, &CAttributeEditDlg::OnListNotify)
     ON_BN_CLICKED(IDC_ATTRIBUTE_OK, &CAttributeEditDlg::OnOkButton)
+    ON_WM_DESTROY()
 END_MESSAGE_MAP()
 
 CAttributeEditDlg::CAttributeEditDlg(CWnd* parent) : CDialog(IDD, parent) {}
@@ -114,6 +116,8 @@ bool CAttributeEditDlg::prepare(ZEFTBlockReference* reference) {
 
 BOOL CAttributeEditDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    dialogIcon = static_cast<HICON>(LoadImage(GetModuleHandleA("Acad.exe"), MAKEINTRESOURCE(1), IMAGE_ICON, 0, 0, 0));
+    if (dialogIcon) SetIcon(dialogIcon, FALSE);
     CRect list;
     attributeList.GetClientRect(&list);
     attributeList.InsertColumn(0, loadResourceString(IDS_COLUMN_DESCRIPTION), LVCFMT_LEFT, 100);
@@ -129,6 +133,12 @@ BOOL CAttributeEditDlg::OnInitDialog() {
 }
 
 void CAttributeEditDlg::OnListNotify(NMHDR*, LRESULT* result) { *result = 0; }
+
+void CAttributeEditDlg::OnDestroy() {
+    CDialog::OnDestroy();
+    if (dialogIcon) DestroyIcon(dialogIcon);
+    dialogIcon = nullptr;
+}
 
 void CAttributeEditDlg::OnOkButton() { OnOK(); }
 

@@ -28,6 +28,8 @@ public:
     std::vector<CString> valueTexts;
     std::vector<int> fieldLengths;
     ads_name entityName{0, 0};
+    // The dialog's small icon, the host's own; destroyed with the window.
+    HICON dialogIcon = nullptr;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;
@@ -35,6 +37,7 @@ protected:
     void OnOK() override;
     afx_msg void OnOkButton();
     afx_msg void OnListNotify(NMHDR* header, LRESULT* result);
+    afx_msg void OnDestroy();
     DECLARE_MESSAGE_MAP()
 
 private:
