@@ -53,21 +53,11 @@ bool CAttributeEditDlg::pickReference(AcDbEntity*& picked) {
 void CAttributeEditDlg::readRows(AcDbObjectId definitionId) {
     AcDbBlockTableRecord* definition = nullptr;
     if (acdbOpenObject(definition, definitionId, AcDb::kForRead) != Acad::eOk) return;
-    AcDbBlockTableRecordIterator* it = nullptr;
-    if (definition->newIterator(it, true, true) == Acad::eOk) {
-        for (; !it->done(); it->step()) {
-            AcDbEntity* entity = nullptr;
-            if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
-            auto* attdef = AcDbAttributeDefinition::cast(entity);
-            if (attdef && isExactAttributeDefinition(entity) && !attdef->isConstant()) {
-                promptTexts.emplace_back(attdef->promptConst());
-                valueTexts.emplace_back(attdef->textStringConst());
-                fieldLengths.push_back(attdef->fieldLength());
-            }
-            entity->close();
-        }
-        delete it;
-    }
+    forEachAttributeDefinition(definition, AttributeDefinitionClasses::kExact, [&](AcDbAttributeDefinition* attdef) {
+        promptTexts.emplace_back(attdef->promptConst());
+        valueTexts.emplace_back(attdef->textStringConst());
+        fieldLengths.push_back(attdef->fieldLength());
+    });
     definition->close();
 }
 

@@ -50,31 +50,9 @@ bool AsdkblockReactor::convertToIntelligentBlock(AcDbBlockTableRecord* space, Ac
     AcDbDatabase* db = space->database();
     const bool dialog = db->attdia();
     const bool ask = m_savedAttreq == 1;
-    const AcGeVector3d offset = intelligent->position().asVector();
-    AcDbBlockTableRecordIterator* it = nullptr;
-    if (definition->newIterator(it, true, true) == Acad::eOk) {
-        for (; !it->done(); it->step()) {
-            AcDbEntity* entity = nullptr;
-            if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
-            auto* attdef = AcDbAttributeDefinition::cast(entity);
-            if (!isExactAttributeDefinition(entity) || attdef->isConstant()) {
-                entity->close();
-                continue;
-            }
-            ZEFTAttribute* attribute = makeIntelligentAttribute(attdef, offset);
-            if (!dialog && ask) askAttributeValue(attdef, attribute);
-            AcDbObjectId attributeId;
-            if (space->appendAcDbEntity(attributeId, attribute) == Acad::eOk) {
-                if (!dialog && entity->isA() == ZEFTAttributeDefinition::desc()) attribute->CheckFormulaForStretch();
-                intelligent->appendAttribute(attributeId);
-                attribute->close();
-            } else {
-                delete attribute;
-            }
-            entity->close();
-        }
-        delete it;
-    }
+    forEachAttributeDefinition(definition, AttributeDefinitionClasses::kExact, [&](AcDbAttributeDefinition* attdef) {
+        appendIntelligentAttribute(space, intelligent, attdef, !dialog && ask, !dialog);
+    });
     // With ATTDIA on the values are edited in the attribute dialog, which closes the reference.
     if (dialog && ask) runAttributeDialog(intelligent);
     else intelligent->close();

@@ -33,11 +33,6 @@ ZEFTBlockReference* newReference(AcDbObjectId definitionId, const char* name, co
     return reference;
 }
 
-bool countsAsDefinition(const AcDbEntity* entity, AttributeValues values) {
-    if (values == AttributeValues::kDefaults) return isExactAttributeDefinition(entity);
-    return entity->isKindOf(AcDbAttributeDefinition::desc());
-}
-
 // Appends the reference and one intelligent attribute per non-constant attribute definition
 // of `definitionId` to the current space. Answers the reference, still open, or null when it
 // could not be appended.
@@ -50,32 +45,16 @@ ZEFTBlockReference* appendWithAttributes(ZEFTBlockReference* reference, AcDbObje
         return nullptr;
     }
     const bool ask = values == AttributeValues::kAskUnlessDialog && !space->database()->attdia();
-    const AcGeVector3d offset = reference->position().asVector();
+    // Insertion by name counts the two exact classes; a drawing file any attribute definition.
+    const auto classes = values == AttributeValues::kDefaults ? AttributeDefinitionClasses::kExact
+                                                              : AttributeDefinitionClasses::kDerived;
     AcDbBlockTableRecord* definition = nullptr;
-    AcDbBlockTableRecordIterator* it = nullptr;
-    if (acdbOpenObject(definition, definitionId, AcDb::kForRead) == Acad::eOk &&
-        definition->newIterator(it, true, true) == Acad::eOk) {
-        for (; !it->done(); it->step()) {
-            AcDbEntity* entity = nullptr;
-            if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
-            auto* attdef = AcDbAttributeDefinition::cast(entity);
-            if (attdef && countsAsDefinition(entity, values) && !attdef->isConstant()) {
-                ZEFTAttribute* attribute = makeIntelligentAttribute(attdef, offset);
-                if (ask) askAttributeValue(attdef, attribute);
-                AcDbObjectId attributeId;
-                if (space->appendAcDbEntity(attributeId, attribute) == Acad::eOk) {
-                    if (ask && entity->isA() == ZEFTAttributeDefinition::desc()) attribute->CheckFormulaForStretch();
-                    reference->appendAttribute(attributeId);
-                    attribute->close();
-                } else {
-                    delete attribute;
-                }
-            }
-            entity->close();
-        }
+    if (acdbOpenObject(definition, definitionId, AcDb::kForRead) == Acad::eOk) {
+        forEachAttributeDefinition(definition, classes, [&](AcDbAttributeDefinition* attdef) {
+            appendIntelligentAttribute(space, reference, attdef, ask, ask);
+        });
+        definition->close();
     }
-    delete it;
-    if (definition) definition->close();
     space->close();
     return reference;
 }

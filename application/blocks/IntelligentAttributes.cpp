@@ -8,6 +8,37 @@ bool isExactAttributeDefinition(const AcDbEntity* entity) {
     return entity && (entity->isA() == AcDbAttributeDefinition::desc() || entity->isA() == ZEFTAttributeDefinition::desc());
 }
 
+void forEachAttributeDefinition(AcDbBlockTableRecord* block, AttributeDefinitionClasses classes,
+                                const std::function<void(AcDbAttributeDefinition*)>& fn) {
+    AcDbBlockTableRecordIterator* it = nullptr;
+    if (block->newIterator(it, true, true) != Acad::eOk) return;
+    for (; !it->done(); it->step()) {
+        AcDbEntity* entity = nullptr;
+        if (it->getEntity(entity, AcDb::kForRead) != Acad::eOk) continue;
+        auto* definition = AcDbAttributeDefinition::cast(entity);
+        const bool counts = classes == AttributeDefinitionClasses::kDerived ? definition != nullptr
+                                                                            : isExactAttributeDefinition(entity);
+        if (counts && !definition->isConstant()) fn(definition);
+        entity->close();
+    }
+    delete it;
+}
+
+bool appendIntelligentAttribute(AcDbBlockTableRecord* space, ZEFTBlockReference* reference,
+                                AcDbAttributeDefinition* definition, bool ask, bool runFormulas) {
+    ZEFTAttribute* attribute = makeIntelligentAttribute(definition, reference->position().asVector());
+    if (ask) askAttributeValue(definition, attribute);
+    AcDbObjectId attributeId;
+    if (space->appendAcDbEntity(attributeId, attribute) != Acad::eOk) {
+        delete attribute;
+        return false;
+    }
+    if (runFormulas && definition->isA() == ZEFTAttributeDefinition::desc()) attribute->CheckFormulaForStretch();
+    reference->appendAttribute(attributeId);
+    attribute->close();
+    return true;
+}
+
 void copyAttributeFormulas(AcDbAttributeDefinition* definition, ZEFTAttribute* attribute) {
     if (!definition || definition->isA() != ZEFTAttributeDefinition::desc()) return;
     auto* intelligent = static_cast<ZEFTAttributeDefinition*>(definition);
