@@ -1,5 +1,5 @@
-// Writes the bundled example drawing: a door block with a stretch grip and an attribute, and
-// two intelligent references to it.
+// Writes the bundled example drawing: a door block with a stretch grip and an attribute, two
+// intelligent references to it, and a panel block whose width attribute follows a formula.
 #include <cstdio>
 #include "ZEFTAttributeDefinition.h"
 #include "ZEFTBlockReference.h"
@@ -60,6 +60,63 @@ AcDbObjectId makeDoorBlock(AcDbDatabase& db) {
     return doorId;
 }
 
+CFormulaObject* token(int16_t type, const char* text, double value = 0.0) {
+    auto* t = new CFormulaObject;
+    t->type = type;
+    t->text = text;
+    t->value = value;
+    return t;
+}
+
+// The panel: a 20 x 5 frame with two attributes, WIDTH prefixed "W=" by its statement while its
+// conditional points lie more than 0 apart, and NOTE without statements.
+bool makePanelBlock(AcDbDatabase& db) {
+    AcDbBlockTable* table = nullptr;
+    if (db.getBlockTable(table, AcDb::kForWrite) != Acad::eOk) return false;
+    auto* panel = new AcDbBlockTableRecord;
+    panel->setName("PANEL");
+    Acad::ErrorStatus es = table->add(panel);
+    table->close();
+    if (es != Acad::eOk) {
+        delete panel;
+        return false;
+    }
+    AcGePoint3d p0(0, 0, 0), p1(20, 0, 0), p2(20, 5, 0), p3(0, 5, 0);
+    append(panel, new AcDbLine(p0, p1));
+    append(panel, new AcDbLine(p1, p2));
+    append(panel, new AcDbLine(p2, p3));
+    append(panel, new AcDbLine(p3, p0));
+
+    auto* width = new ZEFTAttributeDefinition;
+    width->setDatabaseDefaults(&db);
+    width->setPosition(AcGePoint3d(1, 1, 0));
+    width->setHeight(1.5);
+    width->setTag("WIDTH");
+    width->setPrompt("Width");
+    width->setTextString("20");
+    width->setConditionalPoint1(p0);
+    width->setConditionalPoint2(p1);
+    auto* statement = new CCondFormula;
+    statement->tokens.AddTail(token(1, "(>"));
+    statement->tokens.AddTail(token(2, ""));
+    statement->tokens.AddTail(token(3, "", 0.0));
+    statement->kind = 4;
+    statement->text = "W=\\i";
+    width->AddFormula(statement);
+    append(panel, width);
+
+    auto* note = new ZEFTAttributeDefinition;
+    note->setDatabaseDefaults(&db);
+    note->setPosition(AcGePoint3d(1, 3, 0));
+    note->setHeight(1.5);
+    note->setTag("NOTE");
+    note->setPrompt("Note");
+    note->setTextString("none");
+    append(panel, note);
+    panel->close();
+    return true;
+}
+
 Acad::ErrorStatus insertDoor(AcDbDatabase& db, AcDbObjectId doorId, const AcGePoint3d& at) {
     AcDbBlockTableRecord* space = nullptr;
     Acad::ErrorStatus es = acdbOpenObject(space, db.modelSpaceId(), AcDb::kForWrite);
@@ -90,7 +147,7 @@ int main(int argc, char** argv) {
     {
         AcDbDatabase db(true, true);
         AcDbObjectId doorId = makeDoorBlock(db);
-        if (doorId.isNull() || insertDoor(db, doorId, AcGePoint3d(0, 0, 0)) != Acad::eOk ||
+        if (doorId.isNull() || !makePanelBlock(db) || insertDoor(db, doorId, AcGePoint3d(0, 0, 0)) != Acad::eOk ||
             insertDoor(db, doorId, AcGePoint3d(30, 0, 0)) != Acad::eOk) {
             std::fprintf(stderr, "make_example: could not build the drawing\n");
             status = 1;

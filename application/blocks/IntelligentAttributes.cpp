@@ -45,7 +45,7 @@ void copyAttributeFormulas(AcDbAttributeDefinition* definition, ZEFTAttribute* a
     attribute->setConditionalPoint1(intelligent->conditionalPoint1());
     attribute->setConditionalPoint2(intelligent->conditionalPoint2());
     for (int i = 0; i < intelligent->FormulaCount(); ++i)
-        if (const CCondFormula* formula = intelligent->GetFormula(i)) attribute->AddFormula(new CCondFormula(*formula));
+        if (CCondFormula* formula = intelligent->GetFormula(i)) attribute->AddFormula(new CCondFormula(formula));
 }
 
 ZEFTAttribute* makeIntelligentAttribute(AcDbAttributeDefinition* definition, const AcGeVector3d& offset) {

@@ -344,13 +344,18 @@ Adesk::Boolean AcDbText::worldDraw(AcGiWorldDraw* mode) {
     return Adesk::kTrue;
 }
 
+// A text without a style of its own is drawn and filed in the standard one.
+std::string AcDbText::styleName() const {
+    std::string style = m_style.isNull() ? m_styleName : recordName(m_style);
+    return style.empty() ? "Standard" : style;
+}
+
 void AcDbText::list() const {
     assertReadEnabled();
     AcDbEntity::list();
     static const char* const hnames[] = {"left", "center", "right", "aligned", "middle", "fit"};
     static const char* const vnames[] = {"baseline", "bottom", "middle", "top"};
-    std::string style = m_style.isNull() ? m_styleName : recordName(m_style);
-    acutPrintf("                  Style = \"%s\"\n", style.c_str());
+    acutPrintf("                  Style = \"%s\"\n", styleName().c_str());
     acutPrintf("                  Value = %s\n", m_text.c_str());
     acutPrintf("               Position = (%g, %g, %g)\n", m_position.x, m_position.y, m_position.z);
     acutPrintf("          Justification = %s, %s\n", hnames[m_hmode], vnames[m_vmode]);
@@ -545,8 +550,7 @@ Acad::ErrorStatus AcDbText::dxfOutTextPart(AcDbDxfFiler* filer) const {
     if (m_rotation != 0) writeAngle(filer, 50, m_rotation);
     if (m_widthFactor != 1.0) filer->writeDouble(41, m_widthFactor);
     if (m_oblique != 0) writeAngle(filer, 51, m_oblique);
-    std::string style = m_style.isNull() ? m_styleName : recordName(m_style);
-    filer->writeString(7, style.empty() ? "Standard" : style.c_str());
+    filer->writeString(7, styleName().c_str());
     if (m_generation != 0) filer->writeInt16(71, m_generation);
     if (m_hmode != AcDb::kTextLeft) filer->writeInt16(72, static_cast<Adesk::Int16>(m_hmode));
     if (!isDefaultAlignment()) filer->writePoint3d(11, toOcs(m_alignment, m_normal));

@@ -97,6 +97,7 @@ protected:
     void internalSetVerticalMode(int mode);
 
 private:
+    std::string styleName() const;
     struct Layout {
         AcGePoint3d start;     // first alignment point (reading direction)
         AcGePoint3d corner;    // lower-left corner of the box as seen unmirrored

@@ -92,11 +92,30 @@ protected:
     }
     void TearDown() override { fs::remove_all(folder); }
 
+    // Script lines; a line ";open objects" (a comment to the program, also inside a dialog)
+    // records the working drawing's open-object count at the moment it is read.
+    class CountingSource : public AcEdLineSource {
+    public:
+        explicit CountingSource(std::vector<int>& counts) : AcEdLineSource(false, true), m_counts(counts) {}
+        bool readLine(std::string& line) override {
+            if (!AcEdLineSource::readLine(line)) return false;
+            if (line == ";open objects") {
+                AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+                m_counts.push_back(db ? db->numOpenObjects() : -1);
+            }
+            return true;
+        }
+
+    private:
+        std::vector<int>& m_counts;
+    };
+
     // Runs a session with the module loaded and the lines as its script; answers its status.
     int run(const std::string& lines) {
         CadhostOptions options;
         options.modules = {moduleUnderTest()};
-        AcEdLineSource input(false, true);
+        openCounts.clear();
+        CountingSource input(openCounts);
         input.push(lines);
         testing::internal::CaptureStdout();
         const int status = cadhostRun(options, &input);
@@ -107,5 +126,6 @@ protected:
 
     fs::path folder, doors;
     std::string out;
+    std::vector<int> openCounts;
 };
 }  // namespace appsession

@@ -96,3 +96,21 @@ TEST_F(Session, AttributeDialogLaysItsControlsOutInDialogUnits) {
     EXPECT_GE(width, 408u) << "the client area is 408 x 336";
     EXPECT_GE(height, 336u);
 }
+
+// The example's PANEL: WIDTH carries the statement "(> Value 0" of kind "W=\i", NOTE none. An edit
+// becomes the attribute's default and the holding statement composes the text from it.
+TEST_F(Session, EditedIntelligentAttributesFollowTheirStatements) {
+    const std::string saved = path("panel.dxf");
+    ASSERT_EQ(run("OPEN\n" + doors.string() + "\n(setvar \"ATTREQ\" 0)\nINSERT\nPANEL\n100,100\n1\n0\n" +
+                  "DDATTE\n110,100\n;open objects\nclick #220@150,25\ntype \"wide\"\n;open objects\nkey down\n" +
+                  "type \"open\"\nkey enter\nLIST\nW\n99,99\n125,110\n\nSAVEAS\n" + saved + "\n"),
+              0)
+        << out;
+    EXPECT_NE(out.find("Value = W=wide"), std::string::npos) << out;
+    EXPECT_NE(out.find("Value = open"), std::string::npos) << out;
+    EXPECT_EQ(attributeValues(saved), (std::vector<std::string>{"W=wide", "open"}));
+    EXPECT_EQ(attributeValues(saved, 3), (std::vector<std::string>{"wide", "open"})) << "the edit is the new default";
+    // Nothing stays open while the dialog waits or while a cell is edited; the save after it
+    // would be refused with an object left open.
+    EXPECT_EQ(openCounts, (std::vector<int>{0, 0}));
+}

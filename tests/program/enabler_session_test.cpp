@@ -81,7 +81,7 @@ TEST_F(EnablerSession, DrawingWorksOnAfterARefusedUnload) {
     const int status = cadhostRun(options, &input);
     out = testing::internal::GetCapturedStdout();
     EXPECT_EQ(status, 0) << out;
-    const size_t refused = out.find("TamselDbx4 cannot be unloaded: 5 object(s) of its classes (ZEFTBlockReference, ZEFTGripPoint)");
+    const size_t refused = out.find("TamselDbx4 cannot be unloaded: 7 object(s) of its classes (ZEFTAttributeDefinition, ZEFTBlockReference, ZEFTGripPoint)");
     ASSERT_NE(refused, std::string::npos) << out;
     EXPECT_NE(out.find("ZEFTBlockReference", refused + 60), std::string::npos) << "LIST after the refusal\n" << out;
     EXPECT_TRUE(fs::exists(picture)) << out;
