@@ -2,7 +2,9 @@
 #include "ui/dialog.h"
 #include "ed/winapp.h"
 #include "ui/extmodule.h"
+#include <vector>
 #include "win/dialogtemplates.h"
+#include "win/dlginit.h"
 #include "win/resources.h"
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -69,7 +71,31 @@ BOOL CDialog::CreateIndirect(const DialogTemplate& dialogTemplate, CWnd* parent)
                                      &AfxDlgProc, 0) ? TRUE : FALSE;
 }
 
+BOOL CDialog::ExecuteDlgInit(UINT idTemplate) {
+    std::vector<HINSTANCE> modules{AfxGetResourceHandle()};
+    for (HINSTANCE module : afxResourceChain()) modules.push_back(module);
+    for (HINSTANCE module : modules) {
+        HRSRC found = FindResource(module, MAKEINTRESOURCE(idTemplate), RT_DLGINIT);
+        if (!found) continue;
+        std::vector<DlgInitEntry> entries;
+        const bool complete = cadhostReadDlgInit(LockResource(LoadResource(module, found)), SizeofResource(module, found), entries);
+        // Records carry the 16-bit numbers of the add-string messages.
+        constexpr UINT kListAddString16 = 0x0401, kComboAddString16 = 0x0403;
+        constexpr UINT kListAddString = 0x0180, kComboAddString = 0x0143;
+        for (const DlgInitEntry& entry : entries) {
+            const UINT message = entry.message == kListAddString16    ? kListAddString
+                                 : entry.message == kComboAddString16 ? kComboAddString
+                                                                      : 0;
+            HWND control = ::GetDlgItem(m_hWnd, static_cast<int>(entry.control));
+            if (message && control) ::SendMessage(control, message, 0, reinterpret_cast<LPARAM>(entry.text.c_str()));
+        }
+        return complete ? TRUE : FALSE;
+    }
+    return TRUE;
+}
+
 BOOL CDialog::OnInitDialog() {
+    if (m_nIDTemplate && !m_indirect) ExecuteDlgInit(m_nIDTemplate);
     UpdateData(FALSE);
     return TRUE;
 }

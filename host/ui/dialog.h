@@ -50,6 +50,8 @@ public:
     void EndDialog(int result) { ::EndDialog(m_hWnd, result); }
 
     virtual BOOL OnInitDialog();
+    // Sends the template's initial control data (list and combo strings) to its controls.
+    BOOL ExecuteDlgInit(UINT idTemplate);
     virtual void OnOK();
     virtual void OnCancel();
 

@@ -304,6 +304,7 @@ void RcParser::parse(ResourceScript& out) {
             else if (word == "RCDATA") fileOrData(name, numbered(kTypeRcData));
             else if (word == "HTML") fileOrData(name, numbered(kTypeHtml));
             else if (word == "MANIFEST") fileOrData(name, numbered(kTypeManifest));
+            else if (word == "DLGINIT") fileOrData(name, numbered(kTypeDlgInit));
             else if (peek().kind == RcToken::String || atBegin() || isWord("LANGUAGE")) fileOrData(name, named(word));
             else failAt(typeToken, "unknown statement " + word);
         } else if (typeToken.kind == RcToken::Number || isPunct("(")) {

@@ -39,6 +39,7 @@ enum ResourceTypeId : std::uint32_t {
     kTypeGroupIcon = 14,
     kTypeHtml = 23,
     kTypeManifest = 24,
+    kTypeDlgInit = 240,
 };
 
 struct ResourceEntry {

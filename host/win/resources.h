@@ -32,6 +32,7 @@ typedef struct CadhostResourceEntry* HRSRC;
 #define RT_GROUP_ICON MAKEINTRESOURCE(14)
 #define RT_HTML MAKEINTRESOURCE(23)
 #define RT_MANIFEST MAKEINTRESOURCE(24)
+#define RT_DLGINIT MAKEINTRESOURCE(240)
 
 // Strings registered at run time by a module's own code, read by LoadString like its compiled ones.
 CADHOST_API void cadhostRegisterString(HINSTANCE module, unsigned id, const char* text);

@@ -63,6 +63,7 @@ for target in $targets; do
     savefiles_fuzz) extra="$ROOT/host/db/filereplace.cpp" ;;
     lisp_fuzz) extra=$(cd "$ROOT/host" && host_objects ed/lisp*.cpp) ;;
     dxftokens_fuzz) extra="$ROOT/host/db/dxftokens.cpp" ;;
+    dlginit_fuzz) extra="$ROOT/host/win/dlginit.cpp" ;;
     esac
     # shellcheck disable=SC2086
     clang++ $FLAGS "$ROOT/tests/fuzz_sources/$target.cpp" $extra -L"$LIB" -lcadhost \

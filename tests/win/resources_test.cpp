@@ -2,6 +2,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include "win/dialogtemplates.h"
+#include "win/dlginit.h"
 #include "win/resources.h"
 #include "win/winuser.h"
 #include "win/winstyles.h"
@@ -278,4 +279,24 @@ TEST_F(CompiledResourcesTest, CompiledDialogsReachTheWindowLayer) {
     EXPECT_EQ(cadhostFindDialogTemplate(kModule, IDD_PLAIN), nullptr);
     std::string error;
     ASSERT_TRUE(cadhostRegisterModuleResources(kModule, cadhostModuleResources, cadhostModuleResourcesSize, &error));
+}
+
+TEST_F(CompiledResourcesTest, DialogInitialDataIsReadRecordByRecord) {
+    const std::string data = bytes(MAKEINTRESOURCE(IDD_PLAIN), RT_DLGINIT);
+    std::vector<DlgInitEntry> entries;
+    ASSERT_TRUE(cadhostReadDlgInit(data.data(), data.size(), entries));
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].control, 1001u);
+    EXPECT_EQ(entries[0].message, 0x403u);
+    EXPECT_EQ(entries[0].text, "One");
+    EXPECT_EQ(entries[1].text, "Three") << "a text without its NUL ends with its length";
+    EXPECT_EQ(entries[2].message, 0x401u);
+    EXPECT_EQ(entries[2].text, "");
+    // A length that runs past the data keeps the records before it and says where.
+    std::string cut = data.substr(0, 20);
+    entries.clear();
+    std::string error;
+    EXPECT_FALSE(cadhostReadDlgInit(cut.data(), cut.size(), entries, &error));
+    EXPECT_EQ(entries.size(), 1u);
+    EXPECT_NE(error.find("runs past the end"), std::string::npos) << error;
 }
