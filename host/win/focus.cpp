@@ -97,6 +97,8 @@ BOOL ShowWindow(HWND hwnd, int command) {
             InvalidateRect(w->parent, &r, TRUE);
         }
         if (!show) forgetWindow(hwnd);
+        // The window under the cursor may have changed.
+        cursorMoved(state().cursor);
     }
     bool activate = show && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE;
     if (activate && find(hwnd) && !(find(hwnd)->style & WS_CHILD)) SetActiveWindow(hwnd);
