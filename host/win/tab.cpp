@@ -1,6 +1,7 @@
 // The tab control: one row of tabs, each as wide as its text plus padding, over a raised frame
 // around the display area. A click or an arrow key asks the parent (TCN_SELCHANGING, which a
 // nonzero answer vetoes) before the selection changes, then tells it (TCN_SELCHANGE).
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>

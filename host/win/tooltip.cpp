@@ -3,6 +3,7 @@
 // The tip shows after the initial delay while the mouse rests over the tool, hides when the mouse
 // leaves it (checked on a short timer), on a click, after the pop-up delay or when deactivated.
 #include <algorithm>
+#include <cstddef>
 #include <map>
 #include <set>
 #include <string>
