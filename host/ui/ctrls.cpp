@@ -111,3 +111,52 @@ BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
     lv.stateMask = mask;
     return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv)));
 }
+
+LONG CTabCtrl::InsertItem(int item, LPCTSTR text) {
+    TCITEM t{};
+    t.mask = TCIF_TEXT;
+    t.pszText = const_cast<char*>(text);
+    return InsertItem(item, &t);
+}
+
+namespace {
+// A tool of the window: with a rectangle an area of its client, else the whole window by handle.
+TOOLINFO toolInfo(CWnd* wnd, LPCTSTR text, LPCRECT rect, UINT_PTR id) {
+    TOOLINFO ti{};
+    ti.cbSize = sizeof ti;
+    ti.hwnd = wnd ? wnd->GetSafeHwnd() : nullptr;
+    ti.lpszText = const_cast<char*>(text);
+    if (rect) {
+        ti.rect = *rect;
+        ti.uId = id;
+    } else if (id) {
+        ti.uId = id;
+        if (wnd) wnd->GetClientRect(&ti.rect);
+    } else {
+        ti.uFlags = TTF_IDISHWND;
+        ti.uId = reinterpret_cast<UINT_PTR>(ti.hwnd);
+        ti.hwnd = wnd && wnd->GetParent() ? wnd->GetParent()->GetSafeHwnd() : ti.hwnd;
+    }
+    return ti;
+}
+}  // namespace
+
+BOOL CToolTipCtrl::Create(CWnd* parent, DWORD style) {
+    return CreateEx(0, TOOLTIPS_CLASS, nullptr, WS_POPUP | style, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                    CW_USEDEFAULT, parent ? parent->GetSafeHwnd() : nullptr, nullptr);
+}
+
+BOOL CToolTipCtrl::AddTool(CWnd* wnd, LPCTSTR text, LPCRECT rect, UINT_PTR id) {
+    TOOLINFO ti = toolInfo(wnd, text, rect, id);
+    return static_cast<BOOL>(SendMessage(TTM_ADDTOOL, 0, reinterpret_cast<LPARAM>(&ti)));
+}
+
+void CToolTipCtrl::DelTool(CWnd* wnd, UINT_PTR id) {
+    TOOLINFO ti = toolInfo(wnd, nullptr, nullptr, id);
+    SendMessage(TTM_DELTOOL, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void CToolTipCtrl::UpdateTipText(LPCTSTR text, CWnd* wnd, UINT_PTR id) {
+    TOOLINFO ti = toolInfo(wnd, text, nullptr, id);
+    SendMessage(TTM_UPDATETIPTEXT, 0, reinterpret_cast<LPARAM>(&ti));
+}

@@ -118,3 +118,45 @@ public:
     BOOL SetTextColor(COLORREF color) { return static_cast<BOOL>(SendMessage(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(color))); }
     COLORREF GetTextColor() const { return static_cast<COLORREF>(SendMessage(LVM_GETTEXTCOLOR)); }
 };
+
+class CADHOST_API CTabCtrl : public CWnd {
+public:
+    BOOL Create(DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+        return CWnd::Create(WC_TABCONTROL, "", style, rect, parent, id);
+    }
+    LONG InsertItem(int item, LPCTSTR text);
+    LONG InsertItem(int item, TCITEM* info) {
+        return static_cast<LONG>(SendMessage(TCM_INSERTITEM, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(info)));
+    }
+    BOOL GetItem(int item, TCITEM* info) const {
+        return static_cast<BOOL>(SendMessage(TCM_GETITEM, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(info)));
+    }
+    BOOL SetItem(int item, TCITEM* info) {
+        return static_cast<BOOL>(SendMessage(TCM_SETITEM, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(info)));
+    }
+    BOOL DeleteItem(int item) { return static_cast<BOOL>(SendMessage(TCM_DELETEITEM, static_cast<WPARAM>(item))); }
+    BOOL DeleteAllItems() { return static_cast<BOOL>(SendMessage(TCM_DELETEALLITEMS)); }
+    int GetItemCount() const { return static_cast<int>(SendMessage(TCM_GETITEMCOUNT)); }
+    int GetCurSel() const { return static_cast<int>(SendMessage(TCM_GETCURSEL)); }
+    int SetCurSel(int item) { return static_cast<int>(SendMessage(TCM_SETCURSEL, static_cast<WPARAM>(item))); }
+    BOOL GetItemRect(int item, LPRECT rect) const {
+        return static_cast<BOOL>(SendMessage(TCM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(rect)));
+    }
+    void AdjustRect(BOOL larger, LPRECT rect) { SendMessage(TCM_ADJUSTRECT, static_cast<WPARAM>(larger), reinterpret_cast<LPARAM>(rect)); }
+    int HitTest(TCHITTESTINFO* info) const { return static_cast<int>(SendMessage(TCM_HITTEST, 0, reinterpret_cast<LPARAM>(info))); }
+};
+
+class CADHOST_API CToolTipCtrl : public CWnd {
+public:
+    // A topmost popup owned by the parent's window.
+    BOOL Create(CWnd* parent, DWORD style = 0);
+    BOOL AddTool(CWnd* wnd, LPCTSTR text, LPCRECT rect = nullptr, UINT_PTR id = 0);
+    void DelTool(CWnd* wnd, UINT_PTR id = 0);
+    void UpdateTipText(LPCTSTR text, CWnd* wnd, UINT_PTR id = 0);
+    void Activate(BOOL activate) { SendMessage(TTM_ACTIVATE, static_cast<WPARAM>(activate)); }
+    int SetMaxTipWidth(int width) { return static_cast<int>(SendMessage(TTM_SETMAXTIPWIDTH, 0, width)); }
+    void RelayEvent(MSG* msg) { SendMessage(TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(msg)); }
+    int GetToolCount() const { return static_cast<int>(SendMessage(TTM_GETTOOLCOUNT)); }
+    void Pop() { SendMessage(TTM_POP); }
+    void SetDelayTime(UINT delay) { SendMessage(TTM_SETDELAYTIME, TTDT_AUTOMATIC, static_cast<LPARAM>(delay)); }
+};

@@ -84,6 +84,10 @@ protected:                                                     \
 #define ON_CONTROL_REFLECT(code, memberFxn) \
     {WM_REFLECT_BASE + WM_COMMAND, WM_REFLECT_BASE + WM_COMMAND, static_cast<UINT>(code), 0, 0xFFFF, \
      [](CWnd* self, WPARAM, LPARAM, LRESULT*) -> BOOL { (AFX_SELF->*(memberFxn))(); return TRUE; }},
+// The handler answers FALSE to let the parent handle the notification as well.
+#define ON_CONTROL_REFLECT_EX(code, memberFxn) \
+    {WM_REFLECT_BASE + WM_COMMAND, WM_REFLECT_BASE + WM_COMMAND, static_cast<UINT>(code), 0, 0xFFFF, \
+     [](CWnd* self, WPARAM, LPARAM, LRESULT*) -> BOOL { return (AFX_SELF->*(memberFxn))(); }},
 #define ON_NOTIFY_REFLECT(code, memberFxn) \
     {WM_REFLECT_BASE + WM_NOTIFY, WM_REFLECT_BASE + WM_NOTIFY, static_cast<UINT>(code), 0, 0xFFFF, \
      [](CWnd* self, WPARAM, LPARAM lParam, LRESULT* result) -> BOOL { \
@@ -140,3 +144,14 @@ protected:                                                     \
     {WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, 0, 0, 0, [](CWnd* self, WPARAM wParam, LPARAM lParam, LRESULT* result) -> BOOL { \
         *result = reinterpret_cast<LRESULT>(AFX_SELF->OnCtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)), \
             CWnd::FromHandle(reinterpret_cast<HWND>(lParam)), static_cast<UINT>(CWnd::GetCurrentMessage()->message - WM_CTLCOLORMSGBOX))); return TRUE; }},
+#define ON_WM_MOUSELEAVE() AFX_ENTRY(WM_MOUSELEAVE, AFX_SELF->OnMouseLeave())
+#define ON_WM_CANCELMODE() AFX_ENTRY(WM_CANCELMODE, AFX_SELF->OnCancelMode())
+#define ON_WM_SYSCOLORCHANGE() AFX_ENTRY(WM_SYSCOLORCHANGE, AFX_SELF->OnSysColorChange())
+// A control's own answer to the WM_CTLCOLORxxx its parent reflects: HBRUSH CtlColor(CDC*, UINT);
+// a null brush leaves the request to the parent.
+constexpr UINT WM_CTLCOLOR_REFLECT = WM_REFLECT_BASE + 0x0019;
+#define ON_WM_CTLCOLOR_REFLECT() \
+    {WM_CTLCOLOR_REFLECT, WM_CTLCOLOR_REFLECT, 0, 0, 0xFFFF, [](CWnd* self, WPARAM wParam, LPARAM, LRESULT* result) -> BOOL { \
+        HBRUSH brush = AFX_SELF->CtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)), \
+            static_cast<UINT>(CWnd::GetCurrentMessage()->message - WM_CTLCOLORMSGBOX)); \
+        *result = reinterpret_cast<LRESULT>(brush); return brush != nullptr; }},

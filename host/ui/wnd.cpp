@@ -300,6 +300,8 @@ BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {
 
 BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     UINT code = 0;
+    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC)
+        return Dispatch(WM_CTLCOLOR_REFLECT, 0, 0, wParam, lParam, result);
     if (message == WM_COMMAND) code = HIWORD(wParam);
     else if (message == WM_NOTIFY) code = reinterpret_cast<NMHDR*>(lParam)->code;
     else return FALSE;

@@ -185,6 +185,9 @@ protected:
     afx_msg void OnDrawItem(int, LPDRAWITEMSTRUCT) { Default(); }
     afx_msg void OnMeasureItem(int, LPMEASUREITEMSTRUCT) { Default(); }
     afx_msg HBRUSH OnCtlColor(CDC*, CWnd*, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
+    afx_msg void OnMouseLeave() { Default(); }
+    afx_msg void OnCancelMode() { Default(); }
+    afx_msg void OnSysColorChange() { Default(); }
 
     WNDPROC m_pfnSuper = nullptr;
 

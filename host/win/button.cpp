@@ -13,13 +13,36 @@ constexpr LONG_PTR kPushed = 1, kFocus = 2, kTracking = 4;
 DWORD type(HWND b) { return static_cast<DWORD>(GetWindowLong(b, GWL_STYLE)) & BS_TYPEMASK; }
 LONG_PTR flags(HWND b) { return GetWindowLongPtr(b, kFlags); }
 
+// The owner's request to draw the button: the whole of it, or only what changed.
+void sendDrawItem(HWND b, HDC dc, RECT r, UINT action) {
+    LONG_PTR f = flags(b);
+    DRAWITEMSTRUCT dis{ODT_BUTTON, static_cast<UINT>(GetDlgCtrlID(b)), 0, action, 0, b, dc, r, 0};
+    if (f & kPushed) dis.itemState |= ODS_SELECTED;
+    if (f & kFocus) dis.itemState |= ODS_FOCUS;
+    if (!IsWindowEnabled(b)) dis.itemState |= ODS_DISABLED;
+    SendMessage(GetParent(b), WM_DRAWITEM, static_cast<WPARAM>(dis.CtlID), reinterpret_cast<LPARAM>(&dis));
+}
+
 void setFlag(HWND b, LONG_PTR flag, bool on) {
     LONG_PTR f = flags(b);
     LONG_PTR g = on ? (f | flag) : (f & ~flag);
-    if (g != f) {
-        SetWindowLongPtr(b, kFlags, g);
-        InvalidateRect(b, nullptr, TRUE);
+    if (g == f) return;
+    SetWindowLongPtr(b, kFlags, g);
+    const UINT action = ((g ^ f) & kPushed) ? ODA_SELECT : ((g ^ f) & kFocus) ? ODA_FOCUS : 0;
+    if (type(b) == BS_OWNERDRAW) {
+        // The owner redraws the changed state at once; tracking alone shows nothing.
+        if (!action || !IsWindowVisible(b)) return;
+        HDC dc = GetDC(b);
+        RECT r;
+        GetClientRect(b, &r);
+        HGDIOBJ oldFont = controls::selectFont(b, dc);
+        controls::parentBrush(b, dc, WM_CTLCOLORBTN);
+        sendDrawItem(b, dc, r, action);
+        if (oldFont) SelectObject(dc, oldFont);
+        ReleaseDC(b, dc);
+        return;
     }
+    InvalidateRect(b, nullptr, TRUE);
 }
 
 bool isRadio(DWORD t) { return t == BS_RADIOBUTTON || t == BS_AUTORADIOBUTTON; }
@@ -166,15 +189,6 @@ void paintGroup(HWND b, HDC dc, RECT r) {
     }
 }
 
-void paintOwnerDrawn(HWND b, HDC dc, RECT r) {
-    LONG_PTR f = flags(b);
-    DRAWITEMSTRUCT dis{ODT_BUTTON, static_cast<UINT>(GetDlgCtrlID(b)), 0, ODA_DRAWENTIRE, 0, b, dc, r, 0};
-    if (f & kPushed) dis.itemState |= ODS_SELECTED;
-    if (f & kFocus) dis.itemState |= ODS_FOCUS;
-    if (!IsWindowEnabled(b)) dis.itemState |= ODS_DISABLED;
-    SendMessage(GetParent(b), WM_DRAWITEM, static_cast<WPARAM>(dis.CtlID), reinterpret_cast<LPARAM>(&dis));
-}
-
 void paint(HWND b) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(b, &ps);
@@ -182,7 +196,9 @@ void paint(HWND b) {
     GetClientRect(b, &r);
     HGDIOBJ oldFont = controls::selectFont(b, dc);
     DWORD t = type(b);
-    if (t == BS_OWNERDRAW) paintOwnerDrawn(b, dc, r);
+    // Push buttons ask the parent for their colours as every button does.
+    if (isPush(t)) controls::parentBrush(b, dc, WM_CTLCOLORBTN);
+    if (t == BS_OWNERDRAW) sendDrawItem(b, dc, r, ODA_DRAWENTIRE);
     else if (t == BS_GROUPBOX) paintGroup(b, dc, r);
     else if (isCheck(t) || isRadio(t)) paintCheck(b, dc, r, isRadio(t));
     else paintPush(b, dc, r);
@@ -197,6 +213,7 @@ LRESULT CALLBACK ButtonProc(HWND b, UINT message, WPARAM wParam, LPARAM lParam) 
         if (t == BS_GROUPBOX) return DLGC_STATIC;
         if (isRadio(t)) return DLGC_BUTTON | DLGC_RADIOBUTTON;
         if (t == BS_DEFPUSHBUTTON) return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
+        if (t == BS_OWNERDRAW) return DLGC_BUTTON;
         if (isPush(t)) return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
         return DLGC_BUTTON;
     case WM_NCHITTEST:

@@ -126,3 +126,76 @@ struct NMLVKEYDOWN {
 };
 #pragma pack(pop)
 typedef NMLVKEYDOWN* LPNMLVKEYDOWN;
+
+// The tab control ("SysTabControl32"): one row of tabs over a display area; the selection
+// changes on a click or an arrow key, asked of the parent first (TCN_SELCHANGING).
+#define WC_TABCONTROL "SysTabControl32"
+
+constexpr UINT TCM_FIRST = 0x1300;
+constexpr UINT TCM_GETITEMCOUNT = TCM_FIRST + 4, TCM_GETITEM = TCM_FIRST + 5, TCM_SETITEM = TCM_FIRST + 6,
+    TCM_INSERTITEM = TCM_FIRST + 7, TCM_DELETEITEM = TCM_FIRST + 8, TCM_DELETEALLITEMS = TCM_FIRST + 9,
+    TCM_GETITEMRECT = TCM_FIRST + 10, TCM_GETCURSEL = TCM_FIRST + 11, TCM_SETCURSEL = TCM_FIRST + 12,
+    TCM_HITTEST = TCM_FIRST + 13, TCM_ADJUSTRECT = TCM_FIRST + 40, TCM_GETROWCOUNT = TCM_FIRST + 44,
+    TCM_GETCURFOCUS = TCM_FIRST + 47;
+
+constexpr UINT TCIF_TEXT = 0x0001, TCIF_IMAGE = 0x0002, TCIF_PARAM = 0x0008;
+
+struct TCITEM {
+    UINT mask;
+    DWORD dwState;
+    DWORD dwStateMask;
+    char* pszText;
+    int cchTextMax;
+    int iImage;
+    LPARAM lParam;
+};
+typedef TCITEM* LPTCITEM;
+
+constexpr UINT TCHT_NOWHERE = 0x0001, TCHT_ONITEMICON = 0x0002, TCHT_ONITEMLABEL = 0x0004, TCHT_ONITEM = 0x0006;
+
+struct TCHITTESTINFO {
+    POINT pt;
+    UINT flags;
+};
+typedef TCHITTESTINFO* LPTCHITTESTINFO;
+
+constexpr UINT TCN_FIRST = 0u - 550u;
+constexpr UINT TCN_KEYDOWN = TCN_FIRST - 0, TCN_SELCHANGE = TCN_FIRST - 1, TCN_SELCHANGING = TCN_FIRST - 2;
+
+#pragma pack(push, 1)
+struct NMTCKEYDOWN {
+    NMHDR hdr;
+    WORD wVKey;
+    UINT flags;
+};
+#pragma pack(pop)
+
+// Tooltips ("tooltips_class32"): a topmost popup that shows a tool's text after the mouse has
+// rested over the tool for the initial delay, and hides when the mouse leaves it or clicks.
+#define TOOLTIPS_CLASS "tooltips_class32"
+
+constexpr DWORD TTS_ALWAYSTIP = 0x01, TTS_NOPREFIX = 0x02;
+constexpr UINT TTF_IDISHWND = 0x0001, TTF_CENTERTIP = 0x0002, TTF_SUBCLASS = 0x0010;
+
+constexpr UINT TTM_ACTIVATE = WM_USER + 1, TTM_SETDELAYTIME = WM_USER + 3, TTM_ADDTOOL = WM_USER + 4,
+    TTM_DELTOOL = WM_USER + 5, TTM_NEWTOOLRECT = WM_USER + 6, TTM_RELAYEVENT = WM_USER + 7,
+    TTM_GETTOOLINFO = WM_USER + 8, TTM_GETTEXT = WM_USER + 11, TTM_UPDATETIPTEXT = WM_USER + 12,
+    TTM_GETTOOLCOUNT = WM_USER + 13, TTM_GETDELAYTIME = WM_USER + 21, TTM_SETMAXTIPWIDTH = WM_USER + 24,
+    TTM_GETMAXTIPWIDTH = WM_USER + 25, TTM_POP = WM_USER + 28;
+constexpr WPARAM TTDT_AUTOMATIC = 0, TTDT_RESHOW = 1, TTDT_AUTOPOP = 2, TTDT_INITIAL = 3;
+
+struct TOOLINFO {
+    UINT cbSize;
+    UINT uFlags;
+    HWND hwnd;
+    UINT_PTR uId;
+    RECT rect;
+    HINSTANCE hinst;
+    char* lpszText;
+    LPARAM lParam;
+    void* lpReserved;
+};
+typedef TOOLINFO* LPTOOLINFO;
+
+constexpr UINT TTN_FIRST = 0u - 520u;
+constexpr UINT TTN_SHOW = TTN_FIRST - 1, TTN_POP = TTN_FIRST - 2;

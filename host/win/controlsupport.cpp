@@ -24,6 +24,15 @@ COLORREF textColor(HWND control, HDC dc) {
     return IsWindowEnabled(control) ? GetTextColor(dc) : GetSysColor(COLOR_GRAYTEXT);
 }
 
+LRESULT notify(HWND control, NMHDR* header, UINT code) {
+    header->hwndFrom = control;
+    header->idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(control));
+    header->code = code;
+    HWND parent = GetParent(control);
+    if (!parent) return 0;
+    return SendMessage(parent, WM_NOTIFY, header->idFrom, reinterpret_cast<LPARAM>(header));
+}
+
 }  // namespace controls
 
 void cadhostNotifyParent(HWND control, WORD code) {

@@ -13,5 +13,8 @@ HBRUSH parentBrush(HWND control, HDC dc, UINT ctlColorMessage);
 HGDIOBJ selectFont(HWND control, HDC dc);
 // Text colour for the control's state.
 COLORREF textColor(HWND control, HDC dc);
+// Fills the header's sender, id and code and sends WM_NOTIFY to the control's parent; answers
+// the parent's reply (0 without a parent).
+LRESULT notify(HWND control, NMHDR* header, UINT code);
 
 }  // namespace controls

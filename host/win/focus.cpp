@@ -8,6 +8,7 @@ struct InputState {
     HWND capture = nullptr;
     HWND active = nullptr;
     POINT cursor{0, 0};
+    HWND leaveTracked = nullptr;  // the window told when the cursor leaves it
     bool keys[256] = {};
 };
 
@@ -19,6 +20,16 @@ InputState& state() {
 // True when the window is the ancestor or the window itself.
 bool within(HWND hwnd, HWND ancestor) { return hwnd && (hwnd == ancestor || IsChild(ancestor, hwnd)); }
 
+// True while the cursor is over the window's client area and no other window covers it there.
+bool cursorInClient(HWND hwnd, POINT screen) {
+    if (WindowFromPoint(screen) != hwnd) return false;
+    POINT p = screen;
+    ScreenToClient(hwnd, &p);
+    RECT client;
+    GetClientRect(hwnd, &client);
+    return PtInRect(&client, p) != FALSE;
+}
+
 }  // namespace
 
 namespace winstate {
@@ -27,8 +38,22 @@ void setKeyState(UINT virtualKey, bool down) {
     if (virtualKey < 256) state().keys[virtualKey] = down;
 }
 
+void cursorMoved(POINT screen) {
+    InputState& s = state();
+    HWND tracked = s.leaveTracked;
+    if (!tracked) return;
+    if (!find(tracked)) {
+        s.leaveTracked = nullptr;
+        return;
+    }
+    if (cursorInClient(tracked, screen)) return;
+    s.leaveTracked = nullptr;
+    PostMessage(tracked, WM_MOUSELEAVE, 0, 0);
+}
+
 void forgetWindow(HWND hwnd) {
     InputState& s = state();
+    if (within(s.leaveTracked, hwnd)) s.leaveTracked = nullptr;
     if (within(s.capture, hwnd)) {
         HWND old = s.capture;
         s.capture = nullptr;
@@ -72,6 +97,8 @@ BOOL ShowWindow(HWND hwnd, int command) {
             InvalidateRect(w->parent, &r, TRUE);
         }
         if (!show) forgetWindow(hwnd);
+        // The window under the cursor may have changed.
+        cursorMoved(state().cursor);
     }
     bool activate = show && command != SW_SHOWNA && command != SW_SHOWNOACTIVATE;
     if (activate && find(hwnd) && !(find(hwnd)->style & WS_CHILD)) SetActiveWindow(hwnd);
@@ -93,6 +120,8 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
             SendMessage(old, WM_KILLFOCUS, 0, 0);
         }
         if (within(s.capture, hwnd)) ReleaseCapture();
+        SendMessage(hwnd, WM_CANCELMODE, 0, 0);
+        if (!find(hwnd)) return FALSE;
     }
     InvalidateRect(hwnd, nullptr, TRUE);
     SendMessage(hwnd, WM_ENABLE, enable ? TRUE : FALSE, 0);
@@ -172,6 +201,27 @@ BOOL GetCursorPos(POINT* point) {
 
 BOOL SetCursorPos(int x, int y) {
     state().cursor = POINT{x, y};
+    cursorMoved(state().cursor);
+    return TRUE;
+}
+
+BOOL TrackMouseEvent(LPTRACKMOUSEEVENT track) {
+    InputState& s = state();
+    if (!track || track->cbSize != sizeof(TRACKMOUSEEVENT)) return FALSE;
+    if (track->dwFlags & TME_QUERY) {
+        track->dwFlags = find(s.leaveTracked) ? TME_LEAVE : 0;
+        track->hwndTrack = find(s.leaveTracked) ? s.leaveTracked : nullptr;
+        return TRUE;
+    }
+    if ((track->dwFlags & ~(TME_LEAVE | TME_CANCEL)) || !(track->dwFlags & TME_LEAVE) || !find(track->hwndTrack))
+        return FALSE;
+    if (track->dwFlags & TME_CANCEL) {
+        if (s.leaveTracked == track->hwndTrack) s.leaveTracked = nullptr;
+        return TRUE;
+    }
+    s.leaveTracked = track->hwndTrack;
+    // A cursor that is not over the window already has left it.
+    cursorMoved(s.cursor);
     return TRUE;
 }
 

@@ -66,6 +66,15 @@ HGDIOBJ makeStock(Object::Kind kind, COLORREF color, int style) {
     return add(std::move(o));
 }
 
+HGDIOBJ makeBitmap(int width, int height, int bitsPixel) {
+    auto o = std::make_unique<Object>();
+    o->kind = Object::Bitmap;
+    o->bitmapWidth = width;
+    o->bitmapHeight = height;
+    o->bitsPixel = bitsPixel;
+    return add(std::move(o));
+}
+
 const Object& pen(Context* c) {
     Object* o = object(c->state.pen);
     return (o && o->kind == Object::Pen) ? *o : *object(GetStockObject(BLACK_PEN));
@@ -188,7 +197,7 @@ BOOL RestoreDC(HDC dc, int saved) {
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ handle) {
     Context* c = context(dc);
     Object* o = object(handle);
-    if (!c || !o) return nullptr;
+    if (!c || !o || o->kind == Object::Bitmap) return nullptr;
     HGDIOBJ* slot = o->kind == Object::Pen ? &c->state.pen : o->kind == Object::Brush ? &c->state.brush : &c->state.font;
     HGDIOBJ old = *slot;
     *slot = handle;
@@ -280,11 +289,20 @@ DWORD GetObjectType(HGDIOBJ handle) {
     if (context(reinterpret_cast<HDC>(handle))) return OBJ_DC;
     Object* o = object(handle);
     if (!o) return 0;
+    if (o->kind == Object::Bitmap) return OBJ_BITMAP;
     return o->kind == Object::Pen ? OBJ_PEN : o->kind == Object::Brush ? OBJ_BRUSH : OBJ_FONT;
 }
 
 int GetObject(HGDIOBJ handle, int size, void* out) {
     Object* o = object(handle);
+    if (o && o->kind == Object::Bitmap) {
+        if (!out) return static_cast<int>(sizeof(BITMAP));
+        if (size < static_cast<int>(sizeof(BITMAP))) return 0;
+        BITMAP bm{0, o->bitmapWidth, o->bitmapHeight, (o->bitmapWidth * o->bitsPixel + 15) / 16 * 2, 1,
+                  static_cast<WORD>(o->bitsPixel), nullptr};
+        std::memcpy(out, &bm, sizeof bm);
+        return static_cast<int>(sizeof bm);
+    }
     if (!o || o->kind != Object::Font) return 0;
     if (!out) return static_cast<int>(sizeof(LOGFONT));
     int n = std::min(size, static_cast<int>(sizeof(LOGFONT)));

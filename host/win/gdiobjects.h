@@ -10,13 +10,14 @@ typedef struct _cairo_surface cairo_surface_t;
 namespace gdi {
 
 struct Object {
-    enum Kind { Pen, Brush, Font };
+    enum Kind { Pen, Brush, Font, Bitmap };
     Kind kind = Brush;
     bool stock = false;
     COLORREF color = 0;
     int style = PS_SOLID;  // pens; brushes use PS_NULL for the hollow brush
     int width = 1;
     LOGFONT font{};
+    int bitmapWidth = 0, bitmapHeight = 0, bitsPixel = 0;  // bitmaps
 };
 
 struct State {
@@ -42,6 +43,8 @@ struct Context {
 Context* context(HDC dc);
 Object* object(HGDIOBJ handle);
 HGDIOBJ makeStock(Object::Kind kind, COLORREF color, int style);
+// A bitmap object of the given size and depth (the caller deletes it with DeleteObject).
+HGDIOBJ makeBitmap(int width, int height, int bitsPixel);
 // The selected objects of a context, stock defaults when nothing valid is selected.
 const Object& pen(Context* c);
 const Object& brush(Context* c);

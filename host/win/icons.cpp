@@ -9,6 +9,7 @@
 #include <mutex>
 #include "gi/dib.h"
 #include "win/gdiobjects.h"
+#include "win/wingdi.h"
 
 struct HICON__ {
     int width = 0, height = 0;
@@ -256,4 +257,74 @@ BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT, HBRUSH, 
 
 BOOL DrawIcon(HDC dc, int x, int y, HICON icon) {
     return DrawIconEx(dc, x, y, icon, 0, 0, 0, nullptr, DI_NORMAL | DI_DEFAULTSIZE);
+}
+
+BOOL GetIconInfo(HICON icon, PICONINFO info) {
+    int width = 0, height = 0;
+    if (!info || !cadhostIconSize(icon, width, height)) return FALSE;
+    info->fIcon = TRUE;
+    info->xHotspot = static_cast<DWORD>(width / 2);
+    info->yHotspot = static_cast<DWORD>(height / 2);
+    info->hbmColor = gdi::makeBitmap(width, height, 32);
+    info->hbmMask = gdi::makeBitmap(width, height, 1);
+    return TRUE;
+}
+
+namespace {
+
+// The icon's dark opaque pixels as a mask, the shape the disabled look embosses.
+cairo_surface_t* embossMask(const HICON__& icon) {
+    cairo_surface_t* mask = cairo_image_surface_create(CAIRO_FORMAT_A8, icon.width, icon.height);
+    if (cairo_surface_status(mask) != CAIRO_STATUS_SUCCESS) return mask;
+    cairo_surface_flush(mask);
+    unsigned char* data = cairo_image_surface_get_data(mask);
+    const int stride = cairo_image_surface_get_stride(mask);
+    for (int y = 0; y < icon.height; ++y) {
+        for (int x = 0; x < icon.width; ++x) {
+            const std::uint32_t p = icon.pixels[std::size_t(y) * std::size_t(icon.width) + std::size_t(x)];
+            const std::uint32_t a = p >> 24;
+            // Premultiplied: a colour channel near its alpha is near white.
+            const std::uint32_t sum = ((p >> 16) & 0xff) + ((p >> 8) & 0xff) + (p & 0xff);
+            const bool ink = a >= 128 && sum * 4 < a * 3 * 3;
+            data[std::size_t(y) * std::size_t(stride) + std::size_t(x)] = ink ? 255 : 0;
+        }
+    }
+    cairo_surface_mark_dirty(mask);
+    return mask;
+}
+
+}  // namespace
+
+BOOL DrawState(HDC dc, HGDIOBJ, DRAWSTATEPROC, LPARAM data, WPARAM, int x, int y, int cx, int cy, UINT flags) {
+    if ((flags & 0x000F) != DST_ICON) return FALSE;
+    HICON icon = reinterpret_cast<HICON>(data);
+    if (!(flags & DSS_DISABLED)) return DrawIconEx(dc, x, y, icon, cx, cy, 0, nullptr, DI_NORMAL);
+    gdi::Context* c = gdi::context(dc);
+    if (!c || cx < 0 || cy < 0) return FALSE;
+    std::lock_guard lock(table().mutex);
+    HICON__* i = live(icon);
+    if (!i) return FALSE;
+    if (cx == 0) cx = i->width;
+    if (cy == 0) cy = i->height;
+    cairo_surface_t* mask = embossMask(*i);
+    if (cairo_surface_status(mask) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(mask);
+        return FALSE;
+    }
+    gdi::prepare(c);
+    cairo_t* cr = c->cr;
+    const COLORREF colours[2] = {GetSysColor(COLOR_3DHILIGHT), GetSysColor(COLOR_3DSHADOW)};
+    for (int pass = 0; pass < 2; ++pass) {
+        const int offset = pass == 0 ? 1 : 0;
+        cairo_save(cr);
+        cairo_translate(cr, x + offset + c->state.origin.x, y + offset + c->state.origin.y);
+        cairo_rectangle(cr, 0, 0, cx, cy);
+        cairo_clip(cr);
+        cairo_scale(cr, double(cx) / i->width, double(cy) / i->height);
+        gdi::setColor(cr, colours[pass]);
+        cairo_mask_surface(cr, mask, 0, 0);
+        cairo_restore(cr);
+    }
+    cairo_surface_destroy(mask);
+    return TRUE;
 }

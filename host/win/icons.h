@@ -29,6 +29,27 @@ CADHOST_API BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UI
                             HBRUSH flickerFree, UINT flags);
 CADHOST_API BOOL DrawIcon(HDC dc, int x, int y, HICON icon);
 
+// GetIconInfo: new colour and mask bitmaps of the icon's size, which the caller deletes.
+struct ICONINFO {
+    BOOL fIcon;
+    DWORD xHotspot;
+    DWORD yHotspot;
+    HGDIOBJ hbmMask;
+    HGDIOBJ hbmColor;
+};
+typedef ICONINFO* PICONINFO;
+CADHOST_API BOOL GetIconInfo(HICON icon, PICONINFO info);
+
+// DrawState of an icon (DST_ICON, the only kind drawn): as it is (DSS_NORMAL) or in the disabled
+// look (DSS_DISABLED): its dark pixels embossed, in the highlight colour one pixel down and right
+// under the shadow colour. cx and cy 0 take the icon's own size.
+constexpr UINT DST_COMPLEX = 0x0000, DST_TEXT = 0x0001, DST_PREFIXTEXT = 0x0002, DST_ICON = 0x0003,
+    DST_BITMAP = 0x0004, DSS_NORMAL = 0x0000, DSS_UNION = 0x0010, DSS_DISABLED = 0x0020, DSS_MONO = 0x0080,
+    DSS_RIGHT = 0x8000;
+typedef BOOL (*DRAWSTATEPROC)(HDC, LPARAM, WPARAM, int, int);
+CADHOST_API BOOL DrawState(HDC dc, HGDIOBJ brush, DRAWSTATEPROC proc, LPARAM data, WPARAM wData, int x, int y,
+                           int cx, int cy, UINT flags);
+
 // Host side: the size of a live icon; false for a handle that is none.
 CADHOST_API bool cadhostIconSize(HICON icon, int& width, int& height);
 // Host side: decodes one icon image (a DIB with its mask at 1, 4, 8, 24 or 32 bits a pixel, or a

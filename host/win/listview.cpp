@@ -213,14 +213,7 @@ void hitTest(HWND w, LVHITTESTINFO* info) {
 }
 
 // WM_NOTIFY to the parent; answers what the parent returned.
-LRESULT notify(HWND w, NMHDR* header, UINT code) {
-    header->hwndFrom = w;
-    header->idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(w));
-    header->code = code;
-    HWND parent = GetParent(w);
-    if (!parent) return 0;
-    return SendMessage(parent, WM_NOTIFY, header->idFrom, reinterpret_cast<LPARAM>(header));
-}
+using controls::notify;
 
 // Changes the state bits of one item with LVN_ITEMCHANGING and LVN_ITEMCHANGED; false when the
 // parent refused the change or nothing changed.

@@ -59,6 +59,8 @@ bool isEmpty(const RECT& r);
 
 // The state of a key (VK_SHIFT, VK_CONTROL, ...) as the input last left it.
 void setKeyState(UINT virtualKey, bool down);
+// The cursor moved to a screen point: a tracked window it left hears WM_MOUSELEAVE.
+void cursorMoved(POINT screenPoint);
 // Focus and capture bookkeeping when a window goes away or hides.
 void forgetWindow(HWND hwnd);
 void removeTimers(HWND hwnd);

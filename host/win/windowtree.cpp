@@ -750,6 +750,9 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(GetSysColorBrush(back));
     }
     case WM_MOUSEACTIVATE: return 1;  // MA_ACTIVATE
+    case WM_CANCELMODE:
+        if (GetCapture() == hwnd) ReleaseCapture();
+        return 0;
     default: return 0;
     }
 }

@@ -104,10 +104,21 @@ CADHOST_API HFONT CreateFont(int height, int width, int escapement, int orientat
                              DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
                              DWORD outPrecision, DWORD clipPrecision, DWORD quality,
                              DWORD pitchAndFamily, const char* face);
-// GetObject copies a font's LOGFONT; other objects answer 0.
+// Bitmaps: only their size and depth are kept (icons answer theirs through GetIconInfo).
+typedef HGDIOBJ HBITMAP;
+struct BITMAP {
+    LONG bmType;
+    LONG bmWidth;
+    LONG bmHeight;
+    LONG bmWidthBytes;
+    WORD bmPlanes;
+    WORD bmBitsPixel;
+    void* bmBits;
+};
+// GetObject copies a font's LOGFONT or a bitmap's BITMAP; other objects answer 0.
 CADHOST_API int GetObject(HGDIOBJ object, int size, void* out);
-// OBJ_PEN, OBJ_BRUSH or OBJ_FONT; 0 for a handle that is no live object.
-constexpr DWORD OBJ_PEN = 1, OBJ_BRUSH = 2, OBJ_DC = 3, OBJ_FONT = 6;
+// OBJ_PEN, OBJ_BRUSH, OBJ_FONT or OBJ_BITMAP; 0 for a handle that is no live object.
+constexpr DWORD OBJ_PEN = 1, OBJ_BRUSH = 2, OBJ_DC = 3, OBJ_FONT = 6, OBJ_BITMAP = 7;
 CADHOST_API DWORD GetObjectType(HGDIOBJ object);
 CADHOST_API COLORREF SetTextColor(HDC dc, COLORREF color);
 CADHOST_API COLORREF GetTextColor(HDC dc);

@@ -9,6 +9,7 @@ constexpr UINT WM_NULL = 0x0000, WM_CREATE = 0x0001, WM_DESTROY = 0x0002, WM_MOV
 constexpr UINT WM_GETICON = 0x007F, WM_SETICON = 0x0080;
 // WM_SETICON and WM_GETICON: which icon; ICON_SMALL2 answers the small one or else the big one.
 constexpr WPARAM ICON_SMALL = 0, ICON_BIG = 1, ICON_SMALL2 = 2;
+constexpr UINT WM_SYSCOLORCHANGE = 0x0015, WM_CANCELMODE = 0x001F, WM_MOUSELEAVE = 0x02A3;
 
 // Window styles.
 
@@ -180,5 +181,18 @@ CADHOST_API BOOL SetForegroundWindow(HWND hwnd);
 CADHOST_API HWND GetForegroundWindow();
 CADHOST_API BOOL GetCursorPos(POINT* point);
 CADHOST_API BOOL SetCursorPos(int x, int y);
+
+// Mouse tracking: WM_MOUSELEAVE is posted once when the cursor leaves the window's client area
+// (another window comes under it, or it moves off the window), then tracking ends.
+// Only TME_LEAVE is tracked; other kinds are refused.
+constexpr DWORD TME_LEAVE = 0x00000002, TME_QUERY = 0x40000000, TME_CANCEL = 0x80000000;
+struct TRACKMOUSEEVENT {
+    DWORD cbSize;
+    DWORD dwFlags;
+    HWND hwndTrack;
+    DWORD dwHoverTime;
+};
+typedef TRACKMOUSEEVENT* LPTRACKMOUSEEVENT;
+CADHOST_API BOOL TrackMouseEvent(LPTRACKMOUSEEVENT track);
 CADHOST_API short GetKeyState(int virtualKey);
 CADHOST_API BOOL MessageBeep(UINT type);

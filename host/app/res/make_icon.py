@@ -34,7 +34,7 @@ LAYERS = [
 ]
 
 
-def render(size, samples=4):
+def render(size, layers=LAYERS, samples=4):
     """Rows top to bottom of (r, g, b, a), each pixel averaged over samples x samples points."""
     rows = []
     for py in range(size):
@@ -46,7 +46,7 @@ def render(size, samples=4):
                     x = (px + (sx + 0.5) / samples) / size
                     y = (py + (sy + 0.5) / samples) / size
                     colour = None
-                    for inside, rgba in LAYERS:
+                    for inside, rgba in layers:
                         if inside(x, y):
                             colour = rgba
                     if colour:
@@ -61,8 +61,8 @@ def render(size, samples=4):
     return rows
 
 
-def dib(size):
-    rows = render(size)
+def dib(size, layers=LAYERS):
+    rows = render(size, layers)
     header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
     pixels = b''.join(bytes((b, g, r, a)) for row in reversed(rows) for (r, g, b, a) in row)
     mask_stride = (size + 31) // 32 * 4
@@ -76,9 +76,9 @@ def dib(size):
     return header + pixels + mask
 
 
-def main():
-    out = sys.argv[1] if len(sys.argv) > 1 else 'cadhost.ico'
-    images = [(16, dib(16)), (32, dib(32))]
+def write_ico(out, layers=LAYERS):
+    """Writes an icon file of the layers at 16x16 and 32x32."""
+    images = [(16, dib(16, layers)), (32, dib(32, layers))]
     data = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, image in images:
@@ -87,6 +87,10 @@ def main():
     data += b''.join(image for _, image in images)
     with open(out, 'wb') as f:
         f.write(data)
+
+
+def main():
+    write_ico(sys.argv[1] if len(sys.argv) > 1 else 'cadhost.ico')
 
 
 if __name__ == '__main__':
