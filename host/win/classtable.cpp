@@ -3,6 +3,7 @@
 
 const std::vector<SystemClass>& systemClasses() {
     static const std::vector<SystemClass> classes = {dialogSystemClass(), buttonSystemClass(), editSystemClass(),
-                                                     staticSystemClass(), listViewSystemClass()};
+                                                     staticSystemClass(), listViewSystemClass(),
+                                                     listBoxSystemClass(), comboListSystemClass(), comboBoxSystemClass()};
     return classes;
 }

@@ -17,6 +17,9 @@ const SystemClass& buttonSystemClass();
 const SystemClass& editSystemClass();
 const SystemClass& staticSystemClass();
 const SystemClass& listViewSystemClass();
+const SystemClass& listBoxSystemClass();
+const SystemClass& comboListSystemClass();
+const SystemClass& comboBoxSystemClass();
 // Every predefined class, in the order they are registered.
 const std::vector<SystemClass>& systemClasses();
 // Registers the predefined classes once (CreateWindowEx calls it).
