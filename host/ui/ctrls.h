@@ -160,3 +160,5 @@ public:
     void Pop() { SendMessage(TTM_POP); }
     void SetDelayTime(UINT delay) { SendMessage(TTM_SETDELAYTIME, TTDT_AUTOMATIC, static_cast<LPARAM>(delay)); }
 };
+
+#include "ui/listctrls.h"

@@ -273,6 +273,7 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     HWND child = nullptr;
     if (message == WM_DRAWITEM || message == WM_MEASUREITEM) child = ::GetDlgItem(m_hWnd, static_cast<int>(wParam));
     if (message == WM_DRAWITEM && lParam) child = reinterpret_cast<LPDRAWITEMSTRUCT>(lParam)->hwndItem;
+    if (message == WM_COMPAREITEM && lParam) child = reinterpret_cast<LPCOMPAREITEMSTRUCT>(lParam)->hwndItem;
     if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) child = reinterpret_cast<HWND>(lParam);
     if (child && child != m_hWnd) {
         CWnd* c = FromHandlePermanent(child);

@@ -4,6 +4,7 @@
 const std::vector<SystemClass>& systemClasses() {
     static const std::vector<SystemClass> classes = {dialogSystemClass(), buttonSystemClass(), editSystemClass(),
                                                      staticSystemClass(), listViewSystemClass(),
-                                                     tabControlSystemClass(), toolTipSystemClass()};
+                                                     tabControlSystemClass(), toolTipSystemClass(),
+                                                     listBoxSystemClass(), comboListSystemClass(), comboBoxSystemClass()};
     return classes;
 }

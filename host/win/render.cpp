@@ -143,6 +143,15 @@ cairo_surface_t* cadhostRenderWindow(HWND hwnd) {
     w->style |= WS_VISIBLE;
     paintTree(hwnd, surface, 0, 0, RECT{0, 0, width, height});
     if ((w = winstate::find(hwnd)) && !visible) w->style &= ~WS_VISIBLE;
+    // Tool popups the window owns (an open drop-down list) lie over it, the topmost last.
+    const std::vector<HWND> tops = winstate::topLevel();
+    for (auto it = tops.rbegin(); it != tops.rend() && (w = winstate::find(hwnd)); ++it) {
+        Window* p = winstate::find(*it);
+        if (!p || p->owner != hwnd || !(p->style & WS_POPUP) || !(p->style & WS_VISIBLE) ||
+            !(p->exStyle & WS_EX_TOOLWINDOW))
+            continue;
+        paintTree(*it, surface, p->rect.left - w->rect.left, p->rect.top - w->rect.top, RECT{0, 0, width, height});
+    }
     cairo_surface_flush(surface);
     return surface;
 }

@@ -19,6 +19,9 @@ const SystemClass& staticSystemClass();
 const SystemClass& listViewSystemClass();
 const SystemClass& tabControlSystemClass();
 const SystemClass& toolTipSystemClass();
+const SystemClass& listBoxSystemClass();
+const SystemClass& comboListSystemClass();
+const SystemClass& comboBoxSystemClass();
 // Every predefined class, in the order they are registered.
 const std::vector<SystemClass>& systemClasses();
 // Registers the predefined classes once (CreateWindowEx calls it).
