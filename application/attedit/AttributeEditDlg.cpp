@@ -1,4 +1,6 @@
 #include "attedit/AttributeEditDlg.h"
+#include "attedit/AttributeRows.h"
+#include "attedit/PickBlockReference.h"
 #include <cstdlib>
 #include "ZEFTAttribute.h"
 #include "ZEFTAttributeDefinition.h"
@@ -31,25 +33,6 @@ void CAttributeEditDlg::DoDataExchange(CDataExchange* dx) {
     DDX_Text(dx, IDC_BLOCK_NAME, blockNameText);
 }
 
-bool CAttributeEditDlg::pickReference(AcDbEntity*& picked) {
-    const CString prompt = loadResourceString(IDS_SELECT_BLOCK);
-    ads_point point;
-    for (;;) {
-        const int rc = acedEntSel(prompt, entityName, point);
-        if (rc == RTNORM) break;
-        if (rc == RTCAN) return false;
-    }
-    AcDbObjectId id;
-    if (acdbGetObjectId(id, entityName) != Acad::eOk || acdbOpenObject(picked, id, AcDb::kForRead) != Acad::eOk)
-        return false;
-    if (picked->isA() != AcDbBlockReference::desc() && picked->isA() != ZEFTBlockReference::desc()) {
-        acutPrintf("%s", static_cast<const char*>(loadResourceString(IDS_NOT_A_BLOCK)));
-        picked->close();
-        return false;
-    }
-    return true;
-}
-
 void CAttributeEditDlg::readRows(AcDbObjectId definitionId) {
     AcDbBlockTableRecord* definition = nullptr;
     if (acdbOpenObject(definition, definitionId, AcDb::kForRead) != Acad::eOk) return;
@@ -64,7 +47,7 @@ void CAttributeEditDlg::readRows(AcDbObjectId definitionId) {
 bool CAttributeEditDlg::prepare(ZEFTBlockReference* reference) {
     AcDbEntity* picked = reference;
     if (!reference) {
-        if (!pickReference(picked)) return false;
+        if (!pickBlockReference(entityName, picked)) return false;
         if (picked->isA() == ZEFTBlockReference::desc()) intelligentReference = static_cast<ZEFTBlockReference*>(picked);
         else plainReference = static_cast<AcDbBlockReference*>(picked);
     } else {
@@ -162,15 +145,7 @@ void CAttributeEditDlg::writeBack() {
             attribute->close();
         }
     } else {
-        AcDbObjectIterator* it = reference->attributeIterator();
-        int row = 0;
-        for (; it && !it->done() && row < rows; it->step()) {
-            AcDbAttribute* attribute = nullptr;
-            if (acdbOpenObject(attribute, it->objectId(), AcDb::kForWrite) != Acad::eOk) continue;
-            if (!attribute->isConstant()) attribute->setTextString(attributeList.GetItemText(row++, 1));
-            attribute->close();
-        }
-        delete it;
+        writePlainAttributeRows(reference, attributeList);
     }
     reference->recordGraphicsModified(true);
     reference->close();

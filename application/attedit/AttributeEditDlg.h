@@ -41,7 +41,6 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    bool pickReference(AcDbEntity*& picked);
     void readRows(AcDbObjectId definitionId);
     void writeBack();
 };

@@ -1,4 +1,5 @@
 #include "attedit/ListCtrlEx.h"
+#include "attedit/AceAttEditDlg.h"
 
 BEGIN_MESSAGE_MAP(CListCtrlEx, CListCtrl)
     ON_WM_LBUTTONDOWN()
@@ -17,6 +18,7 @@ void CListCtrlEx::startCellEdit(int row, int column) {
     cellEdit.armed = 0;
     if (::IsWindow(cellEdit.m_hWnd)) cellEdit.ShowWindow(SW_HIDE);
     if (row < 0 || column != 1) return;
+    if (ownerDialog) ownerDialog->selectAttributeRow(row);
     CRect cell;
     if (column == 0) GetItemRect(row, &cell, LVIR_LABEL);
     else GetSubItemRect(row, column, LVIR_LABEL, cell);
@@ -39,7 +41,10 @@ void CListCtrlEx::startCellEdit(int row, int column) {
     cellEdit.SetFocus();
 }
 
-void CListCtrlEx::setCellText(const CString& text, int column) { SetItemText(currentRow, column, text); }
+void CListCtrlEx::setCellText(const CString& text, int column) {
+    SetItemText(currentRow, column, text);
+    if (ownerDialog) ownerDialog->applyButton.EnableWindow(TRUE);
+}
 
 LRESULT CListCtrlEx::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     // The editor does not scroll with the list.

@@ -3,6 +3,8 @@
 #include "attedit/CellEdit.h"
 #include "ui/ctrls.h"
 
+class CAceAttEditDlg;
+
 class CListCtrlEx : public CListCtrl {
 public:
     // Places the editor over a cell of column 1 (any other column, or row -1, only hides it).
@@ -13,6 +15,9 @@ public:
     int rowCount() { return GetItemCount(); }
 
     CCellEdit cellEdit;
+    // The enhanced attribute editor, when it owns the list: told of every row an edit starts on,
+    // its APPLY enabled by every change.
+    CAceAttEditDlg* ownerDialog = nullptr;
     int currentRow = 0;
     int currentColumn = 1;
 

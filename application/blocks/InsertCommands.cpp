@@ -1,6 +1,7 @@
 #include "blocks/InsertCommands.h"
 #include <memory>
 #include "ZEFTAttributeDefinition.h"
+#include "attedit/AceAttEditDlg.h"
 #include "attedit/AttributeEditDlg.h"
 #include "ZEFTBlockReference.h"
 #include "blocks/CurrentSpace.h"
@@ -77,7 +78,6 @@ bool readInsertArguments(CString& name, AcGePoint3d& point) {
     return true;
 }
 
-void dialogNotAvailable() { acutPrintf("\nThe enhanced attribute editor is not available in this version."); }
 }  // namespace
 
 void runAttributeDialog(ZEFTBlockReference* reference) {
@@ -92,7 +92,7 @@ void blocksCommand() { acutPrintf("\nThe block-library browser is not available 
 
 void ddatteCommand() { runAttributeDialog(nullptr); }
 
-void eattEditCommand() { dialogNotAvailable(); }
+void eattEditCommand() { runEnhancedAttributeEditor(); }
 
 int c_ddatte() {
     runAttributeDialog(nullptr);

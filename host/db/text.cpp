@@ -30,7 +30,10 @@ char* heapCopy(const std::string& s) {
 }
 }  // namespace
 
-AcDbText::AcDbText() = default;
+// A new text is in the working drawing's current text style.
+AcDbText::AcDbText() {
+    if (AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase()) m_style = db->textstyle();
+}
 
 AcDbText::AcDbText(const AcGePoint3d& position, const char* text, AcDbObjectId style, double height,
                    double rotation)
