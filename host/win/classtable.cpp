@@ -2,7 +2,11 @@
 #include "win/systemclasses.h"
 
 const std::vector<SystemClass>& systemClasses() {
-    static const std::vector<SystemClass> classes = {dialogSystemClass(), buttonSystemClass(), editSystemClass(),
-                                                     staticSystemClass(), listViewSystemClass()};
+    static const std::vector<SystemClass> classes = [] {
+        std::vector<SystemClass> all = {dialogSystemClass(), buttonSystemClass(), editSystemClass(),
+                                        staticSystemClass(), listViewSystemClass()};
+        for (const SystemClass& c : richEditSystemClasses()) all.push_back(c);
+        return all;
+    }();
     return classes;
 }

@@ -10,6 +10,7 @@
 #include "win/commctrl.h"
 #include "win/controlsupport.h"
 #include "win/dialogs.h"
+#include "win/scrollbar.h"
 #include "win/systemclasses.h"
 
 namespace {
@@ -467,55 +468,25 @@ void scrollRequest(HWND w, bool vertical, WORD request, int position) {
     else setScrollX(w, to);
 }
 
-// The scroll bars drawn in the client area: arrows at the ends, the thumb between.
-struct Bar {
-    RECT box;
-    int length = 0, arrow = 0, thumbStart = 0, thumbLength = 0;
-};
-
-Bar scrollBar(HWND w, bool vertical) {
+// The scroll bars drawn in the client area: the vertical one over rows, the horizontal one over pixels.
+controls::ScrollBar scrollBar(HWND w, bool vertical) {
     ListState& st = state(w);
     Layout l = layout(w);
     RECT client;
     GetClientRect(w, &client);
-    Bar b;
-    int total, visible, position;
-    if (vertical) {
-        b.box = RECT{l.view.right, 0, client.right, l.view.bottom};
-        b.length = b.box.bottom - b.box.top;
-        b.arrow = std::min(GetSystemMetrics(SM_CXVSCROLL), b.length / 2);
-        total = static_cast<int>(st.items.size());
-        visible = std::max(1, l.perPage);
-        position = st.top;
-    } else {
-        b.box = RECT{0, l.view.bottom, l.view.right, client.bottom};
-        b.length = b.box.right - b.box.left;
-        b.arrow = std::min(GetSystemMetrics(SM_CYHSCROLL), b.length / 2);
-        total = totalWidth(st);
-        visible = std::max(1, static_cast<int>(l.view.right));
-        position = st.scrollX;
-    }
-    int track = std::max(0, b.length - 2 * b.arrow);
-    total = std::max(total, visible);
-    b.thumbLength = std::min(track, std::max(8, track * visible / total));
-    int range = total - visible;
-    b.thumbStart = b.arrow + (range > 0 ? (track - b.thumbLength) * position / range : 0);
-    return b;
+    if (vertical)
+        return controls::scrollBar(RECT{l.view.right, 0, client.right, l.view.bottom}, true,
+                                   static_cast<int>(st.items.size()), l.perPage, st.top);
+    return controls::scrollBar(RECT{0, l.view.bottom, l.view.right, client.bottom}, false, totalWidth(st),
+                               static_cast<int>(l.view.right), st.scrollX);
 }
 
 // A click on a scroll bar: true when the point was on one.
 bool clickScrollBar(HWND w, POINT p) {
     Layout l = layout(w);
     for (bool vertical : {true, false}) {
-        if (vertical ? !l.vbar : !l.hbar) continue;
-        Bar b = scrollBar(w, vertical);
-        if (!PtInRect(&b.box, p)) continue;
-        int at = vertical ? p.y - b.box.top : p.x - b.box.left;
-        WORD request = at < b.arrow ? SB_LINEUP
-            : at >= b.length - b.arrow ? SB_LINEDOWN
-            : at < b.thumbStart ? SB_PAGEUP
-            : at >= b.thumbStart + b.thumbLength ? SB_PAGEDOWN
-            : SB_ENDSCROLL;
+        WORD request = 0;
+        if ((vertical ? !l.vbar : !l.hbar) || !controls::scrollBarRequest(scrollBar(w, vertical), p, request)) continue;
         SendMessage(w, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(request, 0), 0);
         return true;
     }
@@ -613,20 +584,6 @@ void paintGrid(HWND w, HDC dc, const Layout& l) {
     DeleteObject(pen);
 }
 
-void paintScrollBar(HWND w, HDC dc, bool vertical) {
-    Bar b = scrollBar(w, vertical);
-    fill(dc, b.box, GetSysColor(COLOR_SCROLLBAR));
-    auto part = [&](int from, int length) {
-        RECT r = vertical ? RECT{b.box.left, b.box.top + from, b.box.right, b.box.top + from + length}
-                          : RECT{b.box.left + from, b.box.top, b.box.left + from + length, b.box.bottom};
-        fill(dc, r, GetSysColor(COLOR_BTNFACE));
-        DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
-    };
-    part(0, b.arrow);
-    part(b.length - b.arrow, b.arrow);
-    if (b.thumbLength > 0) part(b.thumbStart, b.thumbLength);
-}
-
 void paint(HWND w) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(w, &ps);
@@ -646,8 +603,8 @@ void paint(HWND w) {
         paintHeader(w, dc, l);
         RestoreDC(dc, -1);
     }
-    if (l.vbar) paintScrollBar(w, dc, true);
-    if (l.hbar) paintScrollBar(w, dc, false);
+    if (l.vbar) controls::paintScrollBar(dc, scrollBar(w, true));
+    if (l.hbar) controls::paintScrollBar(dc, scrollBar(w, false));
     if (l.vbar && l.hbar) fill(dc, RECT{l.view.right, l.view.bottom, client.right, client.bottom}, GetSysColor(COLOR_BTNFACE));
     EndPaint(w, &ps);
 }

@@ -17,6 +17,8 @@ const SystemClass& buttonSystemClass();
 const SystemClass& editSystemClass();
 const SystemClass& staticSystemClass();
 const SystemClass& listViewSystemClass();
+// The rich-edit control under each of its class names.
+const std::vector<SystemClass>& richEditSystemClasses();
 // Every predefined class, in the order they are registered.
 const std::vector<SystemClass>& systemClasses();
 // Registers the predefined classes once (CreateWindowEx calls it).
