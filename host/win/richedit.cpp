@@ -210,9 +210,7 @@ void scrollLines(HWND w, int lines) {
     RichState& st = laidOut(w);
     if (st.lineTops.empty()) return;
     const int count = static_cast<int>(st.lineTops.size());
-    int first = firstVisibleLine(w);
-    // A view that stops inside a line counts from the next one when going down.
-    if (lines > 0 && st.lineTops[static_cast<size_t>(first)] < st.scroll) ++first;
+    const int first = firstVisibleLine(w);
     const long long to = std::clamp<long long>(static_cast<long long>(first) + lines, 0, count - 1);
     setScroll(w, st.lineTops[static_cast<size_t>(to)]);
 }

@@ -53,7 +53,7 @@ struct Document {
 // Limits of the reader.
 constexpr int kMaxGroupDepth = 200;
 constexpr std::size_t kMaxParagraphs = 100000;
-constexpr std::size_t kMaxRuns = 1000000;
+constexpr std::size_t kMaxRuns = 200000;
 constexpr std::size_t kMaxControlWord = 32;
 
 // A rich-text document ("{\rtf1 ..."). Bytes that do not start as one are read as plain text,
