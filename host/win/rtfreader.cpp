@@ -133,9 +133,7 @@ private:
     void storeFontName(int number) {
         std::string name = trim(m_fontName);
         m_fontName.clear();
-        if (number < 0 || name.empty()) return;
-        if (!name.empty() && name.back() == ';') name.pop_back();
-        if (m_fonts.size() < 4096) m_fonts[number] = trim(name);
+        if (number >= 0 && !name.empty() && m_fonts.size() < 4096) m_fonts[number] = std::move(name);
     }
 
     // The destination of a group that starts with a control word.
