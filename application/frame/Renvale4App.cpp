@@ -1,5 +1,6 @@
 #include "frame/Renvale4App.h"
 #include "blocks/BlockReactor.h"
+#include "controls/Tips.h"
 #include "ed/editor.h"
 #include "ed/winapp.h"
 #include "frame/ModuleCommands.h"
@@ -58,10 +59,14 @@ AcRx::AppRetCode CRenvale4App::On_kInitAppMsg(void* pkt) {
     undefineHostCommands();
     registerCommands();
 #endif
-    // The getting-started tips come with the attribute dialogs; until then the value is only read.
     const int doNotShow = static_cast<int>(
         acedGetAcadWinApp()->GetProfileInt(loadResourceString(IDS_PRODUCT), "DoNotShow", 0));
-    (void)doNotShow;
+    if (doNotShow == 0) {
+        AfxInitRichEdit2();
+        CAcModuleResourceOverride resources(resourceInstance());
+        CTips tips(acedGetAcadFrame());
+        tips.DoModal();
+    }
     acutPrintf("\nQuillmark Free version loaded.");
     acutPrintf("\nType BLOCKS to activate the dockable dialog box.");
     return result;

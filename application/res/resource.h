@@ -46,3 +46,8 @@
 #define IDC_LINEWEIGHT 264
 #define IDC_LINETYPE 267
 #define IDC_LAYER 268
+
+#define IDD_TIPS 266
+#define IDC_TIPS_TEXT 269
+#define IDC_DO_NOT_SHOW 270
+#define IDR_TIPS_RTF 502

@@ -49,6 +49,8 @@ bool validUtf8(std::string_view text) {
 
 }  // namespace
 
+char32_t cp1252CodePoint(unsigned char byte) { return cp1252(byte); }
+
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);

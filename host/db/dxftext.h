@@ -33,5 +33,7 @@ CADHOST_API void decodeText(std::string_view text, bool cp1252, std::string& out
 // UTF-8 to ASCII with \U+XXXX escapes; bytes that are not UTF-8 are taken as Windows-1252.
 CADHOST_API void escapeUnicode(std::string_view text, std::string& out);
 CADHOST_API void appendUtf8(std::string& out, char32_t cp);
+// The code point of a Windows-1252 byte.
+CADHOST_API char32_t cp1252CodePoint(unsigned char byte);
 
 }  // namespace cadhost::dxf

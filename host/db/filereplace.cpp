@@ -47,9 +47,10 @@ bool followLinks(std::string& path, std::string& error) {
 
 // A target may be replaced when it does not exist yet or is a writable regular file; mode
 // answers its permissions (0 for a new file).
-bool mayReplace(const std::string& path, mode_t& mode, std::string& error) {
+bool mayReplace(const std::string& path, LinkAtTarget link, mode_t& mode, std::string& error) {
     mode = 0;
     struct stat st {};
+    if (link == LinkAtTarget::replace && ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) return true;
     if (::stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT) return true;
         error = path + ": " + std::strerror(errno);
@@ -139,14 +140,16 @@ int removeStaleSaveFiles(const std::string& folder) {
     return removed;
 }
 
-Acad::ErrorStatus replaceFile(const char* path, std::initializer_list<std::string_view> parts, std::string& error) {
+Acad::ErrorStatus replaceFile(const char* path, std::initializer_list<std::string_view> parts, std::string& error,
+                              LinkAtTarget link) {
     if (!path || !*path) {
         error = "no file name";
         return Acad::eInvalidInput;
     }
     std::string target = path;
     mode_t mode = 0;
-    if (!followLinks(target, error) || !mayReplace(target, mode, error)) return Acad::eFileAccessErr;
+    if ((link == LinkAtTarget::follow && !followLinks(target, error)) || !mayReplace(target, link, mode, error))
+        return Acad::eFileAccessErr;
     const std::string folder = folderOf(target);
     removeStaleSaveFiles(folder);
 

@@ -2,7 +2,8 @@
 // Replacing a file as a whole: the new contents go to a temporary file in the target's folder,
 // reach the disk, and are renamed over the target, so that the target is either the old file
 // or the new one. A symbolic link is followed and the file it names is replaced (the link stays
-// a link); a read-only target, a folder or a special file is refused.
+// a link) unless the caller asks for the link itself to be replaced; a read-only target, a
+// folder or a special file is refused.
 //
 // Temporary files are named ".cadhost-save-<pid>-<n>.tmp". A save that was killed leaves its
 // temporary file behind; the next save in that folder removes such files when they belong to
@@ -11,14 +12,21 @@
 #include <string>
 #include <string_view>
 #include "rx/errorstatus.h"
+#include "rx/export.h"
 
 namespace cadhost::db {
 
+// What a symbolic link at the target is: followed to the file it names, or replaced itself
+// by the new file (a link in a shared folder is then never written through).
+enum class LinkAtTarget { follow, replace };
+
 // The target receives the parts one after the other. On failure the target is unchanged,
 // nothing is left behind and error says why.
-Acad::ErrorStatus replaceFile(const char* path, std::initializer_list<std::string_view> parts, std::string& error);
-inline Acad::ErrorStatus replaceFile(const char* path, std::string_view data, std::string& error) {
-    return replaceFile(path, {data}, error);
+CADHOST_API Acad::ErrorStatus replaceFile(const char* path, std::initializer_list<std::string_view> parts,
+                                          std::string& error, LinkAtTarget link = LinkAtTarget::follow);
+inline Acad::ErrorStatus replaceFile(const char* path, std::string_view data, std::string& error,
+                                     LinkAtTarget link = LinkAtTarget::follow) {
+    return replaceFile(path, {data}, error, link);
 }
 
 // The process id in the name of a save's temporary file; false for other names.

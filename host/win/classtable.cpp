@@ -2,9 +2,13 @@
 #include "win/systemclasses.h"
 
 const std::vector<SystemClass>& systemClasses() {
-    static const std::vector<SystemClass> classes = {dialogSystemClass(), buttonSystemClass(), editSystemClass(),
-                                                     staticSystemClass(), listViewSystemClass(),
-                                                     tabControlSystemClass(), toolTipSystemClass(),
-                                                     listBoxSystemClass(), comboListSystemClass(), comboBoxSystemClass()};
+    static const std::vector<SystemClass> classes = [] {
+        std::vector<SystemClass> all = {dialogSystemClass(),     buttonSystemClass(),    editSystemClass(),
+                                        staticSystemClass(),     listViewSystemClass(),  tabControlSystemClass(),
+                                        toolTipSystemClass(),    listBoxSystemClass(),   comboListSystemClass(),
+                                        comboBoxSystemClass()};
+        for (const SystemClass& c : richEditSystemClasses()) all.push_back(c);
+        return all;
+    }();
     return classes;
 }

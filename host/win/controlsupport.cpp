@@ -41,42 +41,6 @@ void fill(HDC dc, RECT r, COLORREF color) {
     DeleteObject(b);
 }
 
-ScrollBarParts scrollBarParts(RECT box, bool vertical, int total, int visible, int position) {
-    ScrollBarParts b;
-    b.box = box;
-    b.length = vertical ? box.bottom - box.top : box.right - box.left;
-    b.arrow = std::min(GetSystemMetrics(vertical ? SM_CXVSCROLL : SM_CYHSCROLL), b.length / 2);
-    visible = std::max(1, visible);
-    int track = std::max(0, b.length - 2 * b.arrow);
-    total = std::max(total, visible);
-    b.thumbLength = std::min(track, std::max(8, track * visible / total));
-    int range = total - visible;
-    b.thumbStart = b.arrow + (range > 0 ? (track - b.thumbLength) * position / range : 0);
-    return b;
-}
-
-void paintScrollBar(HDC dc, const ScrollBarParts& b, bool vertical) {
-    fill(dc, b.box, GetSysColor(COLOR_SCROLLBAR));
-    auto part = [&](int from, int length) {
-        RECT r = vertical ? RECT{b.box.left, b.box.top + from, b.box.right, b.box.top + from + length}
-                          : RECT{b.box.left + from, b.box.top, b.box.left + from + length, b.box.bottom};
-        fill(dc, r, GetSysColor(COLOR_BTNFACE));
-        DrawEdge(dc, &r, EDGE_RAISED, BF_RECT);
-    };
-    part(0, b.arrow);
-    part(b.length - b.arrow, b.arrow);
-    if (b.thumbLength > 0) part(b.thumbStart, b.thumbLength);
-}
-
-WORD scrollBarRequest(const ScrollBarParts& b, bool vertical, POINT p) {
-    int at = vertical ? p.y - b.box.top : p.x - b.box.left;
-    return at < b.arrow ? SB_LINEUP
-        : at >= b.length - b.arrow ? SB_LINEDOWN
-        : at < b.thumbStart ? SB_PAGEUP
-        : at >= b.thumbStart + b.thumbLength ? SB_PAGEDOWN
-        : SB_ENDSCROLL;
-}
-
 }  // namespace controls
 
 void cadhostNotifyParent(HWND control, WORD code) {

@@ -19,16 +19,4 @@ LRESULT notify(HWND control, NMHDR* header, UINT code);
 // Fills a rectangle with a plain colour.
 void fill(HDC dc, RECT r, COLORREF color);
 
-// A scroll bar that a control draws in its own client area: arrows at the ends, the thumb between.
-struct ScrollBarParts {
-    RECT box{};
-    int length = 0, arrow = 0, thumbStart = 0, thumbLength = 0;
-};
-// The parts of a bar in the box for a content of `total` units of which `visible` are shown from
-// `position`.
-ScrollBarParts scrollBarParts(RECT box, bool vertical, int total, int visible, int position);
-void paintScrollBar(HDC dc, const ScrollBarParts& bar, bool vertical);
-// The request (SB_LINEUP ... SB_ENDSCROLL on the thumb) of a click at a point inside the bar.
-WORD scrollBarRequest(const ScrollBarParts& bar, bool vertical, POINT p);
-
 }  // namespace controls

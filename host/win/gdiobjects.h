@@ -55,5 +55,7 @@ void setColor(cairo_t* cr, COLORREF color);
 // Fills a device rectangle with a colour (pixel exact).
 void fillDevice(Context* c, RECT device, COLORREF color);
 RECT toDevice(Context* c, const RECT& logical);
+// The Pango family drawn for a face name of the platform.
+const char* pangoFamily(const char* faceName);
 
 }  // namespace gdi

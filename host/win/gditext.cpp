@@ -22,8 +22,12 @@ std::string lower(const char* s) {
     return r;
 }
 
-const char* family(const LOGFONT& lf) {
-    std::string face = lower(lf.lfFaceName);
+const char* family(const LOGFONT& lf) { return gdi::pangoFamily(lf.lfFaceName); }
+
+}  // namespace
+
+const char* gdi::pangoFamily(const char* faceName) {
+    std::string face = lower(faceName);
     if (face.find("courier") != std::string::npos || face.find("console") != std::string::npos ||
         face.find("consolas") != std::string::npos || face.find("mono") != std::string::npos ||
         face == "fixedsys" || face == "terminal")
@@ -32,6 +36,8 @@ const char* family(const LOGFONT& lf) {
         return "DejaVu Serif";
     return "DejaVu Sans Condensed";
 }
+
+namespace {
 
 // Character height in pixels: a negative height is the em itself, a positive one the cell,
 // which holds the em and the internal leading (a fifth of the cell).

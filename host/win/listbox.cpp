@@ -12,6 +12,7 @@
 #include "win/combolist.h"
 #include "win/commctrl.h"
 #include "win/controlsupport.h"
+#include "win/scrollbar.h"
 #include "win/dialogs.h"
 #include "win/systemclasses.h"
 
@@ -403,16 +404,18 @@ void scrollRequest(HWND w, WORD request, int position) {
     }
 }
 
-controls::ScrollBarParts scrollBar(HWND w, const Layout& l) {
-    return controls::scrollBarParts(RECT{l.right, 0, l.client.right, l.client.bottom}, true, count(w),
-                                    perPage(w), state(w).top);
+controls::ScrollBar scrollBar(HWND w, const Layout& l) {
+    return controls::scrollBar(RECT{l.right, 0, l.client.right, l.client.bottom}, true, count(w), perPage(w),
+                               state(w).top);
 }
 
 // True when the point was on the scroll bar.
 bool clickScrollBar(HWND w, POINT p) {
     Layout l = layout(w);
     if (!l.bar || p.x < l.right || !PtInRect(&l.client, p)) return false;
-    SendMessage(w, WM_VSCROLL, MAKEWPARAM(controls::scrollBarRequest(scrollBar(w, l), true, p), 0), 0);
+    WORD request = 0;
+    if (!controls::scrollBarRequest(scrollBar(w, l), p, request)) return false;
+    SendMessage(w, WM_VSCROLL, MAKEWPARAM(request, 0), 0);
     return true;
 }
 
@@ -432,7 +435,7 @@ void paint(HWND w) {
         else drawTextItem(w, dc, i);
     }
     RestoreDC(dc, -1);
-    if (l.bar) controls::paintScrollBar(dc, scrollBar(w, l), true);
+    if (l.bar) controls::paintScrollBar(dc, scrollBar(w, l));
     if (oldFont) SelectObject(dc, oldFont);
     EndPaint(w, &ps);
 }

@@ -10,6 +10,7 @@
 #include "win/commctrl.h"
 #include "win/controlsupport.h"
 #include "win/dialogs.h"
+#include "win/scrollbar.h"
 #include "win/systemclasses.h"
 
 namespace {
@@ -460,27 +461,25 @@ void scrollRequest(HWND w, bool vertical, WORD request, int position) {
     else setScrollX(w, to);
 }
 
-// The scroll bars drawn in the client area.
-controls::ScrollBarParts scrollBar(HWND w, bool vertical) {
+// The scroll bars drawn in the client area: the vertical one over rows, the horizontal one over pixels.
+controls::ScrollBar scrollBar(HWND w, bool vertical) {
     ListState& st = state(w);
     Layout l = layout(w);
     RECT client;
     GetClientRect(w, &client);
     if (vertical)
-        return controls::scrollBarParts(RECT{l.view.right, 0, client.right, l.view.bottom}, true,
-                                        static_cast<int>(st.items.size()), l.perPage, st.top);
-    return controls::scrollBarParts(RECT{0, l.view.bottom, l.view.right, client.bottom}, false, totalWidth(st),
-                                    static_cast<int>(l.view.right), st.scrollX);
+        return controls::scrollBar(RECT{l.view.right, 0, client.right, l.view.bottom}, true,
+                                   static_cast<int>(st.items.size()), l.perPage, st.top);
+    return controls::scrollBar(RECT{0, l.view.bottom, l.view.right, client.bottom}, false, totalWidth(st),
+                               static_cast<int>(l.view.right), st.scrollX);
 }
 
 // A click on a scroll bar: true when the point was on one.
 bool clickScrollBar(HWND w, POINT p) {
     Layout l = layout(w);
     for (bool vertical : {true, false}) {
-        if (vertical ? !l.vbar : !l.hbar) continue;
-        controls::ScrollBarParts b = scrollBar(w, vertical);
-        if (!PtInRect(&b.box, p)) continue;
-        WORD request = controls::scrollBarRequest(b, vertical, p);
+        WORD request = 0;
+        if ((vertical ? !l.vbar : !l.hbar) || !controls::scrollBarRequest(scrollBar(w, vertical), p, request)) continue;
         SendMessage(w, vertical ? WM_VSCROLL : WM_HSCROLL, MAKEWPARAM(request, 0), 0);
         return true;
     }
@@ -593,8 +592,8 @@ void paint(HWND w) {
         paintHeader(w, dc, l);
         RestoreDC(dc, -1);
     }
-    if (l.vbar) controls::paintScrollBar(dc, scrollBar(w, true), true);
-    if (l.hbar) controls::paintScrollBar(dc, scrollBar(w, false), false);
+    if (l.vbar) controls::paintScrollBar(dc, scrollBar(w, true));
+    if (l.hbar) controls::paintScrollBar(dc, scrollBar(w, false));
     if (l.vbar && l.hbar) fill(dc, RECT{l.view.right, l.view.bottom, client.right, client.bottom}, GetSysColor(COLOR_BTNFACE));
     EndPaint(w, &ps);
 }

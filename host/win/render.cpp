@@ -1,5 +1,6 @@
 // Rendering windows and their children into Cairo image surfaces and PNG files.
 #include "win/render.h"
+#include "win/controlsupport.h"
 #include <cairo.h>
 #include <algorithm>
 #include <cstdio>
@@ -13,11 +14,6 @@ namespace {
 
 using winstate::Window;
 
-void fillColor(HDC dc, RECT r, COLORREF color) {
-    HBRUSH b = CreateSolidBrush(color);
-    FillRect(dc, &r, b);
-    DeleteObject(b);
-}
 
 void paintCaption(HWND hwnd, HDC dc, RECT bar) {
     bool active = GetActiveWindow() == hwnd;
@@ -27,10 +23,10 @@ void paintCaption(HWND hwnd, HDC dc, RECT bar) {
     for (int x = bar.left; x < bar.right; ++x) {
         double t = static_cast<double>(x - bar.left) / width;
         auto mix = [t](BYTE a, BYTE b) { return static_cast<BYTE>(a + (b - a) * t); };
-        fillColor(dc, RECT{x, bar.top, x + 1, bar.bottom - 1},
+        controls::fill(dc, RECT{x, bar.top, x + 1, bar.bottom - 1},
                   RGB(mix(GetRValue(from), GetRValue(to)), mix(GetGValue(from), GetGValue(to)), mix(GetBValue(from), GetBValue(to))));
     }
-    fillColor(dc, RECT{bar.left, bar.bottom - 1, bar.right, bar.bottom}, GetSysColor(COLOR_3DFACE));
+    controls::fill(dc, RECT{bar.left, bar.bottom - 1, bar.right, bar.bottom}, GetSysColor(COLOR_3DFACE));
     LOGFONT lf{};
     GetObject(GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
     lf.lfWeight = FW_BOLD;

@@ -22,6 +22,8 @@ const SystemClass& toolTipSystemClass();
 const SystemClass& listBoxSystemClass();
 const SystemClass& comboListSystemClass();
 const SystemClass& comboBoxSystemClass();
+// The rich-edit control under each of its class names.
+const std::vector<SystemClass>& richEditSystemClasses();
 // Every predefined class, in the order they are registered.
 const std::vector<SystemClass>& systemClasses();
 // Registers the predefined classes once (CreateWindowEx calls it).

@@ -89,8 +89,15 @@ protected:
         fs::create_directories(folder);
         doors = folder / "doors.dxf";
         fs::copy_file(fs::path(CADHOST_BINARY_DIR) / "examples" / "doors.dxf", doors);
+        // A profile of the test's own, in which the module's tips are not shown at load.
+        profile = folder / "profile.ini";
+        std::ofstream(profile) << "[Quillmark]\nDoNotShow=1\n";
+        ::setenv("CADHOST_PROFILE", profile.c_str(), 1);
     }
-    void TearDown() override { fs::remove_all(folder); }
+    void TearDown() override {
+        ::unsetenv("CADHOST_PROFILE");
+        fs::remove_all(folder);
+    }
 
     // Script lines; a line ";open objects" (a comment to the program, also inside a dialog)
     // records the working drawing's open-object count at the moment it is read.
@@ -124,7 +131,7 @@ protected:
     }
     std::string path(const std::string& name) const { return (folder / name).string(); }
 
-    fs::path folder, doors;
+    fs::path folder, doors, profile;
     std::string out;
     std::vector<int> openCounts;
 };
