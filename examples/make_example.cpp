@@ -1,5 +1,6 @@
 // Writes the bundled example drawing: a door block with a stretch grip and an attribute, two
-// intelligent references to it, and a panel block whose width attribute follows a formula.
+// intelligent references to it, a panel block whose width attribute follows a formula, and a
+// layer for notes.
 #include <cstdio>
 #include "ZEFTAttributeDefinition.h"
 #include "ZEFTBlockReference.h"
@@ -117,6 +118,23 @@ bool makePanelBlock(AcDbDatabase& db) {
     return true;
 }
 
+// A layer for notes, in green.
+bool makeNotesLayer(AcDbDatabase& db) {
+    AcDbLayerTable* table = nullptr;
+    if (db.getLayerTable(table, AcDb::kForWrite) != Acad::eOk) return false;
+    auto* layer = new AcDbLayerTableRecord;
+    layer->setName("NOTES");
+    layer->setColor(AcCmColor::fromIndex(3));
+    Acad::ErrorStatus es = table->add(layer);
+    table->close();
+    if (es != Acad::eOk) {
+        delete layer;
+        return false;
+    }
+    layer->close();
+    return true;
+}
+
 Acad::ErrorStatus insertDoor(AcDbDatabase& db, AcDbObjectId doorId, const AcGePoint3d& at) {
     AcDbBlockTableRecord* space = nullptr;
     Acad::ErrorStatus es = acdbOpenObject(space, db.modelSpaceId(), AcDb::kForWrite);
@@ -147,7 +165,7 @@ int main(int argc, char** argv) {
     {
         AcDbDatabase db(true, true);
         AcDbObjectId doorId = makeDoorBlock(db);
-        if (doorId.isNull() || !makePanelBlock(db) || insertDoor(db, doorId, AcGePoint3d(0, 0, 0)) != Acad::eOk ||
+        if (doorId.isNull() || !makePanelBlock(db) || !makeNotesLayer(db) || insertDoor(db, doorId, AcGePoint3d(0, 0, 0)) != Acad::eOk ||
             insertDoor(db, doorId, AcGePoint3d(30, 0, 0)) != Acad::eOk) {
             std::fprintf(stderr, "make_example: could not build the drawing\n");
             status = 1;

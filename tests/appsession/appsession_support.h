@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -99,22 +100,25 @@ protected:
         fs::remove_all(folder);
     }
 
-    // Script lines; a line ";open objects" (a comment to the program, also inside a dialog)
-    // records the working drawing's open-object count at the moment it is read.
-    class CountingSource : public AcEdLineSource {
+    // Script lines; a line that starts with ";" (a comment to the program, also inside a dialog)
+    // is handed to the probe when it is read: ";open objects" records the working drawing's
+    // open-object count, anything else goes to the test's own probe.
+    class ProbingSource : public AcEdLineSource {
     public:
-        explicit CountingSource(std::vector<int>& counts) : AcEdLineSource(false, true), m_counts(counts) {}
+        explicit ProbingSource(Session& session) : AcEdLineSource(false, true), m_session(session) {}
         bool readLine(std::string& line) override {
             if (!AcEdLineSource::readLine(line)) return false;
             if (line == ";open objects") {
                 AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
-                m_counts.push_back(db ? db->numOpenObjects() : -1);
+                m_session.openCounts.push_back(db ? db->numOpenObjects() : -1);
+            } else if (!line.empty() && line[0] == ';' && m_session.probe) {
+                m_session.probe(line.substr(1));
             }
             return true;
         }
 
     private:
-        std::vector<int>& m_counts;
+        Session& m_session;
     };
 
     // Runs a session with the module loaded and the lines as its script; answers its status.
@@ -122,7 +126,7 @@ protected:
         CadhostOptions options;
         options.modules = {moduleUnderTest()};
         openCounts.clear();
-        CountingSource input(openCounts);
+        ProbingSource input(*this);
         input.push(lines);
         testing::internal::CaptureStdout();
         const int status = cadhostRun(options, &input);
@@ -134,5 +138,6 @@ protected:
     fs::path folder, doors, profile;
     std::string out;
     std::vector<int> openCounts;
+    std::function<void(const std::string&)> probe;
 };
 }  // namespace appsession
