@@ -109,8 +109,9 @@ TEST_F(Session, SelectBlockButtonAsksAgainAndOtherReferencesAreRefused) {
                               "0\nATTDEF\n8\n0\n10\n0\n20\n2\n30\n0\n40\n1\n1\nx\n100\nAcDbAttributeDefinition\n3\nValue\n"
                               "2\nT\n70\n0\n0\nENDBLK\n8\n0\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n0\nINSERT\n8\n0\n2\nB\n"
                               "10\n0\n20\n0\n30\n0\n70\n2\n71\n1\n44\n20\n0\nENDSEC\n0\nEOF\n";
-    ASSERT_EQ(run("OPEN\n" + minsert.string() + "\nEATTEDIT\n5,0\n"), 0) << out;
+    ASSERT_EQ(run("OPEN\n" + minsert.string() + "\nEATTEDIT\n5,0\nSAVEAS\n" + path("refused.dxf") + "\n"), 0) << out;
     EXPECT_NE(out.find("A block insert was not selected."), std::string::npos) << out;
+    EXPECT_TRUE(fs::exists(path("refused.dxf"))) << "the refused pick is closed\n" << out;
 
     int dialogs = 0;
     probe = [&](const std::string&) { ++dialogs; };
@@ -123,4 +124,26 @@ TEST_F(Session, SelectBlockButtonAsksAgainAndOtherReferencesAreRefused) {
     ASSERT_NE(first, std::string::npos) << out;
     EXPECT_NE(out.find("Select a block: ", first + 1), std::string::npos) << "a fresh prompt\n" << out;
     EXPECT_NE(out.find("Value = D1"), std::string::npos) << "nothing written\n" << out;
+}
+
+TEST_F(Session, AttributesPastTheLastRowKeepTheirText) {
+    // A plain reference of B (one attribute definition T) that carries two attributes, T and U.
+    const fs::path drawing = folder / "extra.dxf";
+    std::ofstream(drawing) << "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n8\n0\n2\nB\n70\n2\n10\n0\n20\n0\n30\n0\n3\nB\n"
+                              "0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n10\n21\n0\n31\n0\n"
+                              "0\nATTDEF\n8\n0\n10\n0\n20\n2\n30\n0\n40\n1\n1\nx\n100\nAcDbAttributeDefinition\n3\nValue\n"
+                              "2\nT\n70\n0\n0\nENDBLK\n8\n0\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n"
+                              "0\nINSERT\n8\n0\n66\n1\n2\nB\n10\n0\n20\n0\n30\n0\n"
+                              "0\nATTRIB\n8\n0\n100\nAcDbText\n10\n0\n20\n2\n30\n0\n40\n1\n1\nfirst\n100\nAcDbAttribute\n2\nT\n70\n0\n"
+                              "0\nATTRIB\n8\n0\n100\nAcDbText\n10\n0\n20\n4\n30\n0\n40\n1\n1\nextra\n100\nAcDbAttribute\n2\nU\n70\n0\n"
+                              "0\nSEQEND\n8\n0\n0\nENDSEC\n0\nEOF\n";
+    const std::string saved = path("written.dxf");
+    ASSERT_EQ(run("OPEN\n" + drawing.string() + "\nEATTEDIT\n5,0\nclick #253@150,25\ntype \"new\"\nclick #1\nSAVEAS\n" +
+                  saved + "\n"),
+              0)
+        << out;
+    std::vector<std::string> values;
+    for (const DxfEntity& e : dxfEntities(saved))
+        if (e.type == "ATTRIB") values.push_back(e.value(1));
+    EXPECT_EQ(values, (std::vector<std::string>{"new", "extra"})) << out;
 }
