@@ -203,7 +203,7 @@ bool resolve(const WindowEventTarget& t, POINT& screen, std::string& error) {
     case WindowEventTarget::Control: {
         HWND c = lookUpControl(active, t.id);
         if (!c) {
-            error = "no control " + std::to_string(t.id) + " in the active window or the bars";
+            error = "no control " + std::to_string(t.id) + " in the active window";
             return false;
         }
         if (t.hasPoint) {
