@@ -274,7 +274,7 @@ void layoutFrame(HWND frame, HWND except, bool exceptVisible) {
         CRect now;
         p.bar->GetWindowRect(&now);
         ::MapWindowPoints(nullptr, frame, reinterpret_cast<POINT*>(&now), 2);
-        if (now != p.rect) p.bar->MoveWindow(&p.rect, TRUE);
+        if (!::EqualRect(&now, &p.rect)) p.bar->MoveWindow(&p.rect, TRUE);
     }
     ::InvalidateRect(frame, nullptr, TRUE);
 }
@@ -382,7 +382,7 @@ BOOL CAdUiDockControlBar::DockAt(UINT dockBarId) {
     CRect now;
     GetClientRect(&now);
     // A move to the other side keeps the size but moves the sizing edge.
-    if (before != m_site && now == old) NotifySizeChanged();
+    if (before != m_site && ::EqualRect(&now, &old)) NotifySizeChanged();
     Invalidate();
     return TRUE;
 }
@@ -401,7 +401,7 @@ BOOL CAdUiDockControlBar::Float(CPoint screenTopLeft) {
     GetWindowRect(&m_floatRect);
     CRect now;
     GetClientRect(&now);
-    if (now == old) NotifySizeChanged();
+    if (::EqualRect(&now, &old)) NotifySizeChanged();
     if (wasDocked && m_frame) layoutFrame(m_frame, nullptr, false);
     Invalidate();
     return TRUE;
