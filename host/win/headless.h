@@ -29,6 +29,9 @@ CADHOST_API void cadhostAdvanceClock(DWORD milliseconds);
 // the input until it ends, each message offered to the message filter first; answers the
 // number of messages dispatched.
 CADHOST_API int cadhostPumpMessages(bool takeInput = false);
+// Dispatches what is queued and the input events already queued, without asking the feeder for
+// more (a modal loop started meanwhile still does); answers the number of messages dispatched.
+CADHOST_API int cadhostPumpQueuedInput();
 
 // A filter that message loops offer each message before dispatching it (the framework's
 // pre-translation); answers true when it has handled the message.

@@ -26,6 +26,7 @@ struct Queue {
     std::deque<WindowInputEvent> input;
     std::function<bool(WindowInputEvent&)> feeder;
     bool feederEnded = false;
+    bool feederHeld = false;  // the feeder is not asked (a pump of queued input only)
 };
 
 Queue& queue() {
@@ -44,7 +45,7 @@ MSG make(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 
 bool takeInput(WindowInputEvent& e) {
     Queue& q = queue();
-    if (q.input.empty() && q.feeder && !q.feederEnded) {
+    if (q.input.empty() && q.feeder && !q.feederEnded && !q.feederHeld) {
         WindowInputEvent next;
         if (q.feeder(next)) q.input.push_back(next);
         else q.feederEnded = true;
@@ -336,13 +337,22 @@ bool cadhostInputEnded() {
 
 void cadhostAdvanceClock(DWORD milliseconds) { queue().clock += milliseconds; }
 
-int cadhostPumpMessages(bool withInput) {
+namespace {
+// withInput: every input; queuedOnly: only the events queued, the feeder is not asked.
+int pump(bool withInput, bool queuedOnly) {
     // A bound keeps a window that posts to itself on every message from holding the pump.
     constexpr int kMaxMessages = 100000;
     int count = 0;
     MSG msg;
     while (count < kMaxMessages) {
-        FetchResult r = cadhostFetchMessage(&msg, withInput);
+        FetchResult r;
+        if (queuedOnly) {
+            queue().feederHeld = true;
+            r = cadhostFetchMessage(&msg, !queue().input.empty());
+            queue().feederHeld = false;
+        } else {
+            r = cadhostFetchMessage(&msg, withInput);
+        }
         if (r == FetchResult::Idle) break;
         if (r == FetchResult::Quit) {
             PostQuitMessage(static_cast<int>(msg.wParam));
@@ -355,3 +365,8 @@ int cadhostPumpMessages(bool withInput) {
     }
     return count;
 }
+}  // namespace
+
+int cadhostPumpMessages(bool withInput) { return pump(withInput, false); }
+
+int cadhostPumpQueuedInput() { return pump(false, true); }

@@ -109,17 +109,84 @@ UINT keyCode(const std::string& typed) {
     return 0;
 }
 
-// The window of a control id in the active window, searched through its descendants.
-HWND findControl(HWND parent, int id) {
-    if (HWND h = GetDlgItem(parent, id)) return h;
+// The window of a control id below a window, searched through its descendants; only visible
+// ones when asked.
+HWND findControl(HWND parent, int id, bool visibleOnly = false) {
+    HWND h = GetDlgItem(parent, id);
+    if (h && (!visibleOnly || IsWindowVisible(h))) return h;
     for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT))
-        if (HWND h = findControl(c, id)) return h;
+        if (HWND found = findControl(c, id, visibleOnly)) return found;
     return nullptr;
 }
 
 HWND activeRoot() {
     HWND a = GetActiveWindow();
     return a ? a : GetTopWindow(nullptr);
+}
+
+WindowScriptSite& scriptSite() {
+    static WindowScriptSite site;
+    return site;
+}
+
+std::vector<HWND> siteBars() {
+    return scriptSite().bars ? scriptSite().bars() : std::vector<HWND>{};
+}
+
+// A control by id: a visible one in the active window, else in the bars, else a hidden one in
+// the active window.
+HWND lookUpControl(HWND active, int id) {
+    if (active)
+        if (HWND h = findControl(active, id, true)) return h;
+    for (HWND bar : siteBars())
+        if (IsWindowVisible(bar))
+            if (HWND h = findControl(bar, id, true)) return h;
+    return active ? findControl(active, id) : nullptr;
+}
+
+std::string windowText(HWND hwnd) {
+    char buffer[512] = "";
+    GetWindowText(hwnd, buffer, sizeof buffer);
+    return buffer;
+}
+
+// The first window of the list with the text, a visible one before a hidden one.
+HWND byTitle(const std::vector<HWND>& windows, const std::string& title) {
+    HWND hidden = nullptr;
+    for (HWND h : windows) {
+        if (windowText(h) != title) continue;
+        if (IsWindowVisible(h)) return h;
+        if (!hidden) hidden = h;
+    }
+    return hidden;
+}
+
+// The window a picture is taken of, or null with the reason.
+HWND pictureWindow(const WindowEventTarget& t, std::string& error) {
+    HWND active = activeRoot();
+    HWND window = nullptr;
+    switch (t.kind) {
+    case WindowEventTarget::Active: window = active; break;
+    case WindowEventTarget::Control: window = lookUpControl(active, t.id); break;
+    case WindowEventTarget::Frame: window = scriptSite().frame ? scriptSite().frame() : nullptr; break;
+    case WindowEventTarget::Bar: window = byTitle(siteBars(), t.title); break;
+    case WindowEventTarget::Titled: {
+        std::vector<HWND> windows;
+        for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) windows.push_back(h);
+        for (HWND bar : siteBars()) windows.push_back(bar);
+        window = byTitle(windows, t.title);
+        break;
+    }
+    default: break;
+    }
+    if (window) return window;
+    switch (t.kind) {
+    case WindowEventTarget::Frame: error = "no main frame to picture"; break;
+    case WindowEventTarget::Bar: error = "no bar \"" + t.title + "\" to picture"; break;
+    case WindowEventTarget::Titled: error = "no window \"" + t.title + "\" to picture"; break;
+    default: error = "no window to picture"; break;
+    }
+    return nullptr;
 }
 
 bool resolve(const WindowEventTarget& t, POINT& screen, std::string& error) {
@@ -134,7 +201,7 @@ bool resolve(const WindowEventTarget& t, POINT& screen, std::string& error) {
         ClientToScreen(active, &screen);
         return true;
     case WindowEventTarget::Control: {
-        HWND c = active ? findControl(active, t.id) : nullptr;
+        HWND c = lookUpControl(active, t.id);
         if (!c) {
             error = "no control " + std::to_string(t.id) + " in the active window";
             return false;
@@ -210,12 +277,8 @@ bool expand(const WindowEventCommand& c, std::deque<WindowInputEvent>& out, std:
         return true;
     }
     case WindowEventCommand::Picture: {
-        HWND window = activeRoot();
-        if (c.target.kind == WindowEventTarget::Control) window = window ? findControl(window, c.target.id) : nullptr;
-        if (!window) {
-            error = "no window to picture";
-            return false;
-        }
+        HWND window = pictureWindow(c.target, error);
+        if (!window) return false;
         if (!cadhostSaveWindowPng(window, c.text.c_str())) {
             error = "cannot write the picture " + c.text;
             return false;
@@ -368,12 +431,27 @@ bool cadhostParseWindowEvent(const std::string& line, WindowEventCommand& c, std
     }
     if (verb == "picture") {
         c.verb = WindowEventCommand::Picture;
+        const std::string kind = w.size() > 1 && !quoted[1] ? lower(w[1]) : std::string();
+        if (kind == "bar" || kind == "window") {
+            if (!args(3, 3) || !quoted[2] || !quoted[3] || w[3].empty()) {
+                error = "picture: " + kind + " \"<title>\" \"<path>\"";
+                return false;
+            }
+            c.target.kind = kind == "bar" ? WindowEventTarget::Bar : WindowEventTarget::Titled;
+            c.target.title = w[2];
+            c.text = w[3];
+            return true;
+        }
         if (!args(2, 2) || !quoted[2] || w[2].empty()) {
             error = "picture: a window and a quoted path";
             return false;
         }
-        if (!target(w[1], c.target) || (c.target.kind != WindowEventTarget::Active && c.target.kind != WindowEventTarget::Control))
+        if (kind == "frame") {
+            c.target.kind = WindowEventTarget::Frame;
+        } else if (quoted[1] || !target(w[1], c.target) ||
+                   (c.target.kind != WindowEventTarget::Active && c.target.kind != WindowEventTarget::Control)) {
             return badTarget(w[1]);
+        }
         c.text = w[2];
         return true;
     }
@@ -396,6 +474,16 @@ bool cadhostIsWindowEventLine(const std::string& line) {
     for (const char* v : kVerbs)
         if (verb == v) return true;
     return false;
+}
+
+void cadhostSetWindowScriptSite(WindowScriptSite site) { scriptSite() = std::move(site); }
+
+bool cadhostQueueWindowEventLine(const std::string& line, std::string& error) {
+    WindowEventCommand c;
+    std::deque<WindowInputEvent> events;
+    if (!cadhostParseWindowEvent(line, c, error) || !expand(c, events, error)) return false;
+    for (const WindowInputEvent& e : events) cadhostQueueInput(e);
+    return true;
 }
 
 void cadhostRunWindowScript(std::function<bool(std::string& line)> nextLine,

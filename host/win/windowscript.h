@@ -18,22 +18,28 @@
 //                                   the events between)
 //   wait <milliseconds>             time passes (timers fire)
 //   picture <window> "<path>"       a PNG of the window is written
+//   picture bar "<title>" "<path>"  a PNG of the docked or floating bar with that title
+//   picture window "<title>" "<path>"  a PNG of the top-level window or bar with that text
+//   picture frame "<path>"          a PNG of the main frame with its docked bars
 //
-// <target>: #<id> (the centre of the control with that id in the active window, searched
-// through its descendants), #<id>@<x>,<y> (a point in that control's client area), @<x>,<y>
+// <target>: #<id> (the centre of the control with that id: a visible one in the active window,
+// searched through its descendants, else in the bars (docked or floating), else a hidden one in
+// the active window), #<id>@<x>,<y> (a point in that control's client area), @<x>,<y>
 // (a point in the active window's client area) or <x>,<y> (a screen point).
 // <window>: active, or #<id> (a control of the active window).
 // Blank lines and lines starting with ; are skipped.
 #include <functional>
 #include <string>
+#include <vector>
 #include "win/headless.h"
 
 struct WindowEventTarget {
-    enum Kind { None, Control, Client, Screen, Active };
+    enum Kind { None, Control, Client, Screen, Active, Bar, Titled, Frame };
     Kind kind = None;
     int id = 0;
     POINT pt{0, 0};
     bool hasPoint = false;  // Control with a point in its client area
+    std::string title;      // Bar and Titled: the window's text
 };
 
 struct WindowEventCommand {
@@ -53,6 +59,18 @@ CADHOST_API bool cadhostParseWindowEvent(const std::string& line, WindowEventCom
 // True for a line of the language, right or wrong: blank, a comment or one that starts with an
 // event's word. Input shared with commands tells window lines from command lines this way.
 CADHOST_API bool cadhostIsWindowEventLine(const std::string& line);
+
+// Where the language finds the main frame and the bars besides the active window; the
+// user-interface library that makes bars sets it.
+struct WindowScriptSite {
+    std::function<HWND()> frame;
+    std::function<std::vector<HWND>()> bars;
+};
+CADHOST_API void cadhostSetWindowScriptSite(WindowScriptSite site);
+
+// Parses one event line and queues its input events on the thread's input, taking a picture
+// at once; false with a message for a wrong line or a target that is not there.
+CADHOST_API bool cadhostQueueWindowEventLine(const std::string& line, std::string& error);
 
 // Drives windows from script lines: installs an input feeder that reads lines as the windows
 // need input, turns them into input events and carries out pictures. A line that is no event

@@ -46,6 +46,7 @@ struct CREATESTRUCT {
     const char* lpszClass;
     DWORD dwExStyle;
 };
+typedef CREATESTRUCT* LPCREATESTRUCT;
 
 struct NMHDR {
     HWND hwndFrom;

@@ -1,6 +1,7 @@
 // Scripts that drive the windows of cadhost: a modal dialog of the editor test module takes
 // the lines after its command as window events until it ends.
 #include <fstream>
+#include "app/windowinput.h"
 #include "ed/sysvar.h"
 #include "ed/winapp.h"
 #include "session_fixture.h"
@@ -10,6 +11,13 @@ namespace fs = std::filesystem;
 
 namespace {
 const std::string kModule = std::string(CADHOST_BINARY_DIR) + "/bin/edtestmodule.arx";
+
+bool isPng(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    char signature[8] = {};
+    in.read(signature, sizeof signature);
+    return std::string(signature, 8) == std::string("\x89PNG\r\n\x1a\n", 8);
+}
 
 class WindowScript : public ProgramSessionTest {
 protected:
@@ -81,10 +89,46 @@ TEST_F(WindowScript, PictureOfTheDialogIsWritten) {
     const fs::path png = folder / "name dialog.png";
     EXPECT_EQ(session("TMDIALOG\ntype \"picture\"\npicture active \"" + png.string() + "\"\nclick #1\n"), 0) << out;
     EXPECT_TRUE(has("Name: picture")) << out;
-    std::ifstream in(png, std::ios::binary);
-    char signature[8] = {};
-    in.read(signature, sizeof signature);
-    EXPECT_EQ(std::string(signature, 8), std::string("\x89PNG\r\n\x1a\n", 8));
+    EXPECT_TRUE(isPng(png));
+}
+
+// At the Command prompt, event lines drive the windows that are open: a docked bar's controls.
+TEST_F(WindowScript, EventsAtTheCommandPromptReachADockedBar) {
+    const fs::path frame = folder / "frame.png", bar = folder / "bar.png", window = folder / "window.png";
+    EXPECT_EQ(session("TMDOCKBAR\n"
+                      "click #301\n"
+                      "click #301\n"
+                      "click #999\n"
+                      "key f12\n"
+                      "picture frame \"" + frame.string() + "\"\n"
+                      "picture bar \"Test Bar\" \"" + bar.string() + "\"\n"
+                      "picture window \"cadhost\" \"" + window.string() + "\"\n"
+                      "picture bar \"Other\" \"x.png\"\n"
+                      "(princ \"after\")\n"),
+              0)
+        << out;
+    EXPECT_TRUE(has("Dock button pressed (1).")) << out;
+    EXPECT_TRUE(has("Dock button pressed (2).")) << out;
+    EXPECT_TRUE(has("Window event skipped: no control 999 in the active window")) << out;
+    EXPECT_TRUE(has("Window event skipped: no bar \"Other\" to picture")) << out;
+    EXPECT_FALSE(has("Unknown command")) << out;
+    EXPECT_TRUE(has("after")) << out;
+    for (const fs::path& png : {frame, bar, window}) EXPECT_TRUE(isPng(png)) << png;
+    EXPECT_EQ(cadhostWindowCount(), 0) << "the bar goes with its module";
+}
+
+// A modal dialog opened from the Command prompt still takes the lines after it; MOVE stays a
+// command.
+TEST_F(WindowScript, CommandPromptEventsLeaveCommandsAndDialogsAlone) {
+    EXPECT_EQ(session("TMDOCKBAR\nclick #301\nTMDIALOG\ntype \"x\"\nclick #1\n"), 0) << out;
+    EXPECT_TRUE(has("Dock button pressed (1).")) << out;
+    EXPECT_TRUE(has("Name: x")) << out;
+    EXPECT_TRUE(has("Command: click #301\nDock button pressed (1).\nCommand: TMDIALOG")) << out;
+    EXPECT_EQ(cadhostIsPromptWindowEventLine("MOVE 5,0"), false);
+    EXPECT_EQ(cadhostIsPromptWindowEventLine("move #301"), false);
+    EXPECT_EQ(cadhostIsPromptWindowEventLine("click #301"), true);
+    EXPECT_EQ(cadhostIsPromptWindowEventLine("; comment"), false);
+    EXPECT_EQ(cadhostIsPromptWindowEventLine(""), false);
 }
 
 TEST(MainFrame, SizedByScreenSizeAndGoneWhenDestroyed) {

@@ -11,6 +11,7 @@
 #include "rx/dynlinker.h"
 #include "rx/print.h"
 #include "ui/dialog.h"
+#include "ui/dockbar.h"
 
 namespace {
 std::string g_log;
@@ -103,6 +104,62 @@ void dialogCommand() {
     else acutPrintf("\nName dialog cancelled.");
 }
 
+// A docked bar with a panel: a button that counts its presses into a list.
+constexpr int kDockButton = 301, kDockList = 302;
+
+class DockPanel : public CDialog {
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override {
+        if (LOWORD(wParam) != kDockButton || HIWORD(wParam) != BN_CLICKED) return CDialog::OnCommand(wParam, lParam);
+        const std::string item = "press " + std::to_string(++m_presses);
+        ::SendDlgItemMessage(m_hWnd, kDockList, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        acutPrintf("\nDock button pressed (%d).", m_presses);
+        return TRUE;
+    }
+    int m_presses = 0;
+};
+
+class DockBar : public CAdUiDockControlBar {
+public:
+    DockBar() : CAdUiDockControlBar(kSizable) {}
+
+protected:
+    BOOL CreateControlBar(LPCREATESTRUCT) override {
+        DialogTemplate t;
+        t.style = WS_CHILD | WS_VISIBLE | DS_CONTROL;
+        t.cx = 100;
+        t.cy = 150;
+        t.items = {
+            {"", DLGATOM_BUTTON, "Count", kDockButton, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 4, 4, 50, 14},
+            {"", DLGATOM_LISTBOX, "", kDockList, WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_BORDER, 0, 4, 22, 90, 100},
+        };
+        return m_panel.CreateIndirect(t, this);
+    }
+    void SizeChanged(CRect* rect, BOOL, int) override {
+        m_panel.MoveWindow(rect->left + 2, rect->top + 1, rect->Width() - 4, rect->Height() - 3);
+    }
+    DockPanel m_panel;
+};
+DockBar* g_dockBar = nullptr;
+
+void dockBarCommand() {
+    if (g_dockBar) {
+        g_dockBar->RestoreControlBar(AFX_IDW_DOCKBAR_LEFT);
+        return;
+    }
+    g_dockBar = new DockBar;
+    if (!g_dockBar->Create(nullptr, "Test Bar", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, CRect(0, 0, 170, 400),
+                           acedGetAcadFrame(), 403)) {
+        delete g_dockBar;
+        g_dockBar = nullptr;
+        acutPrintf("\nThe bar cannot be made.");
+        return;
+    }
+    g_dockBar->EnableDocking(CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT);
+    g_dockBar->m_bHoldContentLayout = false;
+    g_dockBar->RestoreControlBar(AFX_IDW_DOCKBAR_LEFT);
+}
+
 int record() {
     resbuf* args = acedGetArgs();
     note(std::string("lisp:") + (args && args->restype == RTSTR ? args->resval.rstring : "?"));
@@ -132,6 +189,7 @@ extern "C" CADHOST_API AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode message,
         acedRegCmds->addCommand("EDTEST", "TMQUEUE", "TMQUEUE", ACRX_CMD_MODAL, queueCommand);
         acedRegCmds->addCommand("EDTEST", "HOSTECHO", "HOSTECHO", ACRX_CMD_MODAL, echoCommand);
         acedRegCmds->addCommand("EDTEST", "TMDIALOG", "TMDIALOG", ACRX_CMD_MODAL, dialogCommand);
+        acedRegCmds->addCommand("EDTEST", "TMDOCKBAR", "TMDOCKBAR", ACRX_CMD_MODAL, dockBarCommand);
         g_reactor = new Reactor;
         acedEditor->addReactor(g_reactor);
         g_loadDwg = 0;
@@ -159,6 +217,8 @@ extern "C" CADHOST_API AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode message,
         }
         delete g_reactor;
         g_reactor = nullptr;
+        delete g_dockBar;
+        g_dockBar = nullptr;
         acedCmdUndefine("HOSTECHO", 0);
         break;
     default: break;
