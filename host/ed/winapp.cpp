@@ -1,5 +1,6 @@
 #include "ed/winapp.h"
 #include <memory>
+#include "ax/appautomation.h"
 #include "ed/profile.h"
 #include "ed/sysvar.h"
 #include "ui/wnd.h"
@@ -19,6 +20,12 @@ CString CWinApp::GetProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR defaul
 BOOL CWinApp::WriteProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR value) {
     if (!entry) return AcEdProfile::removeSection(section) ? TRUE : FALSE;
     return AcEdProfile::setString(section, entry, value) ? TRUE : FALSE;
+}
+
+IDispatch* CWinApp::GetIDispatch(BOOL addRef) {
+    IDispatch* application = axApplicationDispatch();
+    if (addRef) application->AddRef();
+    return application;
 }
 
 AcEdCommandLineWindow* AcEdCommandLineWindow::SetFocus() {

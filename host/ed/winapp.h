@@ -5,6 +5,7 @@
 
 typedef unsigned int UINT;
 class CWnd;
+struct IDispatch;
 
 // The host's application object; its profile is the host's profile (ed/profile.h).
 class CADHOST_API CWinApp {
@@ -14,6 +15,8 @@ public:
     CString GetProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR defaultValue = nullptr);
     // A null value removes the entry, a null entry the whole section.
     BOOL WriteProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR value);
+    // The application's automation object (ax/appautomation.h), with a reference added when asked.
+    IDispatch* GetIDispatch(BOOL addRef);
     const char* m_pszAppName = "cadhost";
 };
 
