@@ -6,6 +6,7 @@
 // display names and the property expander.
 #include "ax/acadiface.h"
 #include "ax/comobject.h"
+#include "ax/dispatch.h"
 #include "ax/entityprops.h"
 
 template <class Itf, const IID& itfId>
@@ -40,15 +41,8 @@ public:
     ULONG Release() override { return internalRelease(); }
 
     // IDispatch: the wrappers carry no type information; calls go through the interfaces.
-    HRESULT GetTypeInfoCount(UINT* count) override {
-        if (!count) return E_POINTER;
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** info) override {
-        if (info) *info = nullptr;
-        return E_NOTIMPL;
-    }
+    HRESULT GetTypeInfoCount(UINT* count) override { return axNoTypeInfoCount(count); }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo** info) override { return axNoTypeInfo(info); }
     HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return DISP_E_UNKNOWNNAME; }
     HRESULT Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
         return DISP_E_MEMBERNOTFOUND;

@@ -12,6 +12,7 @@ enum VARENUM : VARTYPE {
     VT_BSTR = 8,
     VT_DISPATCH = 9,
     VT_BOOL = 11,
+    VT_VARIANT = 12,
     VT_UNKNOWN = 13,
 };
 

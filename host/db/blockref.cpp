@@ -369,6 +369,8 @@ void AcDbBlockReference::list() const {
     AcDbObjectId block = blockTableRecord();
     std::string name = block.isNull() ? m_blockName : recordName(block);
     acutPrintf("             Block name = \"%s\"\n", name.c_str());
+    const std::string xref = xrefPath(block);
+    if (!xref.empty()) acutPrintf("     External reference = \"%s\"\n", xref.c_str());
     acutPrintf("                  at point = (%g, %g, %g)\n", m_position.x, m_position.y, m_position.z);
     acutPrintf("          X scale factor = %g\n", m_scale.sx);
     acutPrintf("          Y scale factor = %g\n", m_scale.sy);

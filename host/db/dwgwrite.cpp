@@ -5,14 +5,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include "db/blockpreview.h"
 #include "db/dwglayout.h"
 #include "db/dwgmemfiler.h"
 #include "db/dxffile.h"
 #include "db/filereplace.h"
 #include "db/proxyentity.h"
 #include "db/proxyobject.h"
-#include "gi/dib.h"
-#include "gi/renderer.h"
 #include "rx/rxclass.h"
 #include "win/drives.h"
 
@@ -159,15 +158,8 @@ Acad::ErrorStatus DwgWriter::writeObjects() {
 // Model space drawn small; a black image when there is nothing to draw or drawing fails.
 std::vector<uint8_t> DwgWriter::preview() {
     AcArray<Adesk::UInt8> dib;
-    AcGiRenderOptions options;
-    options.blackBackground = true;
-    options.lineweights = false;
-    AcGiRenderer renderer(options);
-    const AcDbObjectId space = m_db->modelSpaceId();
-    if (space.isNull() || renderer.renderToDib(m_db, space, kPreviewWidth, kPreviewHeight, dib, 8) != Acad::eOk) {
-        const std::vector<uint32_t> black(size_t(kPreviewWidth) * kPreviewHeight, 0xFF000000u);
-        if (acgiPackedDibFromImage(black, kPreviewWidth, kPreviewHeight, dib, 8) != Acad::eOk) dib.removeAll();
-    }
+    if (acdbHostRenderBlockPreview(m_db, m_db->modelSpaceId(), kPreviewWidth, kPreviewHeight, dib) != Acad::eOk)
+        dib.removeAll();
     return std::vector<uint8_t>(dib.begin(), dib.end());
 }
 

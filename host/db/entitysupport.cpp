@@ -92,6 +92,13 @@ std::string recordName(AcDbObjectId id) {
     return rec ? std::string(rec->name()) : std::string();
 }
 
+std::string xrefPath(AcDbObjectId blockId) {
+    if (blockId.isNull()) return {};
+    ReadAccess access(blockId);
+    auto* block = access.as<AcDbBlockTableRecord>();
+    return block ? std::string(block->pathName()) : std::string();
+}
+
 AcDbObjectId recordByName(AcDbObjectId tableId, const std::string& name) {
     if (tableId.isNull() || name.empty()) return AcDbObjectId::kNull;
     ReadAccess access(tableId);

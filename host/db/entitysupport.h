@@ -37,6 +37,8 @@ bool unitNormal(const AcGeVector3d& v, AcGeVector3d& out);
 // Name of a symbol table record ("" when it cannot be read), and the record of a name.
 std::string recordName(AcDbObjectId id);
 AcDbObjectId recordByName(AcDbObjectId tableId, const std::string& name);
+// The path of an external reference's block; empty for any other block.
+std::string xrefPath(AcDbObjectId blockId);
 
 // Opens an object for read for the scope. An object that is open for write or notify
 // elsewhere is read where it is (its data is in memory, and it is only read).

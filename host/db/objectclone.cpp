@@ -848,6 +848,13 @@ Acad::ErrorStatus AcDbDatabase::insert(AcDbObjectId& blockId, const char* blockN
     auto* block = new AcDbBlockTableRecord;
     block->setName(blockName);
     block->setOrigin(source->insbase());
+    // The source drawing's own icon, when it has one, becomes the block's.
+    AcDbBlockTableRecord* sourceSpace = nullptr;
+    if (acdbOpenObject(sourceSpace, source->modelSpaceId(), AcDb::kForRead) == Acad::eOk) {
+        AcArray<Adesk::UInt8> icon;
+        if (sourceSpace->getPreviewIcon(icon) == Acad::eOk && !icon.isEmpty()) block->setPreviewIcon(icon);
+        sourceSpace->close();
+    }
     AcDbObjectId newId;
     es = table->add(newId, block);
     table->close();

@@ -295,6 +295,10 @@ Acad::ErrorStatus AcApDocManager::saveDocument(AcApDocument* doc, const char* fi
     std::string path;
     if (!cadhostLinuxPath(fileName, path, error)) return Acad::eFileAccessErr;
     fileName = path.c_str();
+    if (doc->isReadOnly() && samePath(doc->fileName(), fileName)) {
+        if (error) *error = std::string("The drawing was opened read-only; save it under another name.");
+        return Acad::eFileAccessErr;
+    }
     AcDbDatabase* db = doc->database();
     if (db->numOpenObjects() != 0) {
         if (error) *error = "The drawing has open objects; it cannot be saved now.";
@@ -310,6 +314,7 @@ Acad::ErrorStatus AcApDocManager::saveDocument(AcApDocument* doc, const char* fi
     }
     doc->setFileName(fileName, true);
     doc->setModified(false);
+    doc->setReadOnly(false);
     db->setFilename(doc->fileName());
     acedEditor->notify([&](AcEditorReactor* r) { r->saveComplete(db, doc->fileName()); });
     return Acad::eOk;

@@ -47,12 +47,14 @@ public:
     AcAp::DocLockMode lockMode(bool includeMyLocks = false) const;
     int lockCount() const { return static_cast<int>(m_locks.size()); }
     bool isQuiescent() const;
-    bool isReadOnly() const { return false; }
+    // Opened read-only: the drawing may be saved under another name only.
+    bool isReadOnly() const { return m_readOnly; }
 
     // Host side.
     bool isNamed() const { return m_named; }  // opened from or saved to a file
     bool isModified() const { return m_modified; }
     void setModified(bool modified) { m_modified = modified; }
+    void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
     LispEvaluator& lisp();
     // What the document's display shows (see ed/display.h).
     AcEdDisplayList& display() { return *m_display; }
@@ -83,6 +85,7 @@ private:
     std::string m_fileName, m_title;
     bool m_named = false;
     bool m_modified = false;
+    bool m_readOnly = false;
     std::vector<AcAp::DocLockMode> m_locks;
     std::map<std::string, AcDbHeaderValue> m_variables;
     std::deque<PendingText> m_pending;

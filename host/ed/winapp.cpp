@@ -1,5 +1,7 @@
 #include "ed/winapp.h"
+#include <algorithm>
 #include <memory>
+#include "ax/appautomation.h"
 #include "ed/profile.h"
 #include "ed/sysvar.h"
 #include "ui/wnd.h"
@@ -21,10 +23,56 @@ BOOL CWinApp::WriteProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR value) 
     return AcEdProfile::setString(section, entry, value) ? TRUE : FALSE;
 }
 
-AcEdCommandLineWindow* AcEdCommandLineWindow::SetFocus() {
+IDispatch* CWinApp::GetIDispatch(BOOL addRef) {
+    IDispatch* application = axApplicationDispatch();
+    if (addRef) application->AddRef();
+    return application;
+}
+
+CWnd* AcEdCommandLineWindow::SetFocus() {
     m_focus = true;
     ++m_count;
-    return nullptr;
+    return m_hWnd ? CWnd::SetFocus() : nullptr;
+}
+
+namespace {
+constexpr const char* kCommandLineClass = "CadhostCommandLine";
+constexpr int kCommandLineHeight = 48;  // three lines of text
+}  // namespace
+
+void AcEdCommandLineWindow::attachToFrame(CWnd* frame) {
+    if (m_hWnd || !frame || !frame->GetSafeHwnd()) return;
+    WNDCLASS wc{};
+    wc.lpfnWndProc = ::DefWindowProc;
+    wc.lpszClassName = kCommandLineClass;
+    RegisterClass(&wc);  // already there from an earlier frame: kept
+    RECT client{};
+    frame->GetClientRect(&client);
+    const RECT rect{0, std::max(0, static_cast<int>(client.bottom) - kCommandLineHeight), client.right, client.bottom};
+    CreateEx(0, kCommandLineClass, "Command Line", WS_CHILD | WS_VISIBLE | WS_BORDER, rect, frame, 0);
+}
+
+LRESULT AcEdCommandLineWindow::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETFOCUS: m_focus = true; break;
+    case WM_KILLFOCUS: m_focus = false; break;
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = ::BeginPaint(m_hWnd, &paint);
+        RECT client{};
+        GetClientRect(&client);
+        ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_WINDOW));
+        HGDIOBJ font = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+        ::SetBkMode(dc, TRANSPARENT);
+        RECT line{client.left + 4, client.top, client.right - 4, client.bottom - 4};
+        ::DrawText(dc, "Command:", -1, &line, DT_LEFT | DT_BOTTOM | DT_SINGLELINE);
+        ::SelectObject(dc, font);
+        ::EndPaint(m_hWnd, &paint);
+        return 0;
+    }
+    default: break;
+    }
+    return CWnd::WindowProc(message, wParam, lParam);
 }
 
 namespace {
@@ -55,8 +103,10 @@ CWinApp* acedGetAcadWinApp() {
 }
 
 AcEdCommandLineWindow* acedGetAcadDockCmdLine() {
-    static AcEdCommandLineWindow window;
-    return &window;
+    // Never destroyed: its window goes with the frame, which the window layer may outlive.
+    static AcEdCommandLineWindow* window = new AcEdCommandLineWindow;
+    window->attachToFrame(acedGetAcadFrame());
+    return window;
 }
 
 CWnd* acedGetAcadFrame() { return frame(); }

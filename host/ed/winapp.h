@@ -2,9 +2,10 @@
 // Stand-ins for the host application's windows and application object.
 #include "rx/export.h"
 #include "ui/cstring.h"
+#include "ui/wnd.h"
 
 typedef unsigned int UINT;
-class CWnd;
+struct IDispatch;
 
 // The host's application object; its profile is the host's profile (ed/profile.h).
 class CADHOST_API CWinApp {
@@ -14,19 +15,26 @@ public:
     CString GetProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR defaultValue = nullptr);
     // A null value removes the entry, a null entry the whole section.
     BOOL WriteProfileString(LPCTSTR section, LPCTSTR entry, LPCTSTR value);
+    // The application's automation object (ax/appautomation.h), with a reference added when asked.
+    IDispatch* GetIDispatch(BOOL addRef);
     const char* m_pszAppName = "cadhost";
 };
 
-// The docked command line. Giving it the focus is recorded.
-class CADHOST_API AcEdCommandLineWindow {
+// The command line: a child window along the bottom of the main frame (made when it is first
+// asked for while the frame exists). Giving it the focus is counted, with or without a window.
+class CADHOST_API AcEdCommandLineWindow : public CWnd {
 public:
-    // Answers the window that had the focus before (none here).
-    AcEdCommandLineWindow* SetFocus();
-    void* GetSafeHwnd() const { return const_cast<AcEdCommandLineWindow*>(this); }
+    // Answers the window that had the focus before.
+    CWnd* SetFocus();
     bool hasFocus() const { return m_focus; }
     int focusCount() const { return m_count; }
     // Host side: another window took the focus.
     void loseFocus() { m_focus = false; }
+    // Host side: makes the window in the frame when there is a frame and no window yet.
+    void attachToFrame(CWnd* frame);
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     bool m_focus = false;

@@ -9,6 +9,7 @@
 #include "app/commands/hostcommands.h"
 #include "db/attdef.h"
 #include "db/attribute.h"
+#include "db/blockpreview.h"
 #include "db/blockref.h"
 #include "ed/commandline.h"
 #include "ed/docman.h"
@@ -150,6 +151,8 @@ int blockCommand() {
         if (block) block->setOrigin(base);
     }
     const int kept = eraseObjects(ids);
+    if ((es = acdbHostStoreBlockIcon(db, blockId)) != Acad::eOk)
+        acutPrintf("\nThe block's preview icon cannot be stored (%s).", statusText(es).c_str());
     acutPrintf("\nBlock \"%s\" %s with %d object(s).", name.c_str(), existing.isNull() ? "defined" : "redefined",
                ids.length());
     if (kept) acutPrintf("\n%d of the selected objects could not be erased.", kept);
@@ -209,6 +212,9 @@ int wblockCommand() {
     std::unique_ptr<AcDbDatabase> output(made);
     if (es != Acad::eOk || !output) return failWith("The drawing to write cannot be made (" + statusText(es) + ").");
     acedEditor->notify(begin);
+    // The written drawing's model space carries the icon that its block gets when it is inserted.
+    if ((es = acdbHostStoreBlockIcon(output.get(), output->modelSpaceId())) != Acad::eOk)
+        acutPrintf("\nThe drawing's preview icon cannot be stored (%s).", statusText(es).c_str());
     std::string error;
     if (acedHostWriteDrawing(*output, file.c_str(), error) != Acad::eOk) {
         acedEditor->notify([&](AcEditorReactor* r) { r->abortWblock(made); });
