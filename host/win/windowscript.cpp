@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <vector>
+#include "win/menus.h"
 #include "win/render.h"
 #include "win/winuser.h"
 
@@ -85,7 +86,7 @@ bool target(const std::string& s, WindowEventTarget& t) {
 }
 
 const char* const kVerbs[] = {"click", "dblclick", "press", "release", "move", "drag", "wheel",
-                              "type", "key", "keydown", "keyup", "wait", "picture"};
+                              "type", "key", "keydown", "keyup", "wait", "picture", "menu"};
 
 std::string lower(std::string s) {
     for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
@@ -209,8 +210,18 @@ bool expand(const WindowEventCommand& c, std::deque<WindowInputEvent>& out, std:
         out.push_back(e);
         return true;
     }
+    case WindowEventCommand::Menu: {
+        POINT p{0, 0};
+        if (!cadhostPopupMenuItemPoint(c.text.c_str(), &p)) {
+            error = "menu: no open menu has the item " + c.text;
+            return false;
+        }
+        out.push_back(mouse(WindowInputEvent::ButtonDown, p, 0));
+        out.push_back(mouse(WindowInputEvent::ButtonUp, p, 0));
+        return true;
+    }
     case WindowEventCommand::Picture: {
-        HWND window = activeRoot();
+        HWND window = c.target.kind == WindowEventTarget::Menu ? cadhostOpenPopupMenu() : activeRoot();
         if (c.target.kind == WindowEventTarget::Control) window = window ? findControl(window, c.target.id) : nullptr;
         if (!window) {
             error = "no window to picture";
@@ -372,9 +383,19 @@ bool cadhostParseWindowEvent(const std::string& line, WindowEventCommand& c, std
             error = "picture: a window and a quoted path";
             return false;
         }
-        if (!target(w[1], c.target) || (c.target.kind != WindowEventTarget::Active && c.target.kind != WindowEventTarget::Control))
+        if (lower(w[1]) == "menu" && !quoted[1]) c.target.kind = WindowEventTarget::Menu;
+        else if (!target(w[1], c.target) || (c.target.kind != WindowEventTarget::Active && c.target.kind != WindowEventTarget::Control))
             return badTarget(w[1]);
         c.text = w[2];
+        return true;
+    }
+    if (verb == "menu") {
+        c.verb = WindowEventCommand::Menu;
+        if (!args(1, 1) || !quoted[1] || w[1].empty()) {
+            error = "menu: the quoted text of an item";
+            return false;
+        }
+        c.text = w[1];
         return true;
     }
     error = "unknown window event: " + w[0];

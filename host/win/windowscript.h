@@ -18,18 +18,20 @@
 //                                   the events between)
 //   wait <milliseconds>             time passes (timers fire)
 //   picture <window> "<path>"       a PNG of the window is written
+//   menu "<item text>"              a click on the item of the open popup menu with that text
+//                                   ('&' and what follows a tab left out)
 //
 // <target>: #<id> (the centre of the control with that id in the active window, searched
 // through its descendants), #<id>@<x>,<y> (a point in that control's client area), @<x>,<y>
 // (a point in the active window's client area) or <x>,<y> (a screen point).
-// <window>: active, or #<id> (a control of the active window).
+// <window>: active, menu (the open popup menu), or #<id> (a control of the active window).
 // Blank lines and lines starting with ; are skipped.
 #include <functional>
 #include <string>
 #include "win/headless.h"
 
 struct WindowEventTarget {
-    enum Kind { None, Control, Client, Screen, Active };
+    enum Kind { None, Control, Client, Screen, Active, Menu };
     Kind kind = None;
     int id = 0;
     POINT pt{0, 0};
@@ -37,7 +39,7 @@ struct WindowEventTarget {
 };
 
 struct WindowEventCommand {
-    enum Verb { Skip, Click, DoubleClick, Press, Release, Move, Drag, Wheel, Type, Key, KeyDown, KeyUp, Wait, Picture };
+    enum Verb { Skip, Click, DoubleClick, Press, Release, Move, Drag, Wheel, Type, Key, KeyDown, KeyUp, Wait, Picture, Menu };
     Verb verb = Skip;
     WindowEventTarget target;
     WindowEventTarget to;  // Drag
