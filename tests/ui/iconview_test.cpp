@@ -279,3 +279,63 @@ TEST_F(IconViewTest, LabelsStandOutOnABlackBackground) {
     SendMessage(list, LVM_SETTEXTCOLOR, 0, RGB(255, 255, 0));
     EXPECT_EQ(SendMessage(list, LVM_GETTEXTCOLOR, 0, 0), RGB(255, 255, 0));
 }
+
+#include "ui/ctrls.h"
+
+// The framework's objects over the same: an image list filled from bitmaps, a list control in
+// icon view using it, its selection walked by position, a thumbnail copied through a memory context.
+TEST_F(IconViewTest, FrameworkObjectsWrapImageListsListsAndMemoryContexts) {
+    open(4);
+    CImageList images;
+    ASSERT_TRUE(images.Create(32, 32, ILC_COLOR4, 1, 1));
+    CBitmap strip;
+    ASSERT_TRUE(strip.Attach(solid(64, 32, RGB(0, 0, 200), {40, 3}, kMagenta)));
+    EXPECT_EQ(images.Add(&strip, kMagenta), 0);
+    EXPECT_EQ(images.GetImageCount(), 2);
+    EXPECT_EQ(images.SetBkColor(kBlack), CLR_NONE);
+    EXPECT_EQ(images.GetBkColor(), kBlack);
+    CListCtrl control;
+    ASSERT_TRUE(control.Attach(list));
+    CListCtrl* ctrl = &control;
+    CImageList* old = ctrl->SetImageList(&images, LVSIL_NORMAL);
+    ASSERT_NE(old, nullptr);
+    EXPECT_EQ(old->m_hImageList, this->images);  // a temporary object over the fixture's list
+    EXPECT_EQ(ctrl->GetImageList(LVSIL_NORMAL), &images);
+    EXPECT_EQ(ctrl->SetIconSpacing(60, 70), CSize(kSpacingX, kSpacingY));
+    EXPECT_EQ(ctrl->InsertItem(4, "Fifth", 1), 4);
+    LVITEM item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = 4;
+    ASSERT_TRUE(ctrl->GetItem(&item));
+    EXPECT_EQ(item.iImage, 1);
+    EXPECT_EQ(ctrl->GetFirstSelectedItemPosition(), nullptr);
+    ctrl->SetItemState(3, LVIS_SELECTED, LVIS_SELECTED);
+    POSITION at = ctrl->GetFirstSelectedItemPosition();
+    ASSERT_NE(at, nullptr);
+    EXPECT_EQ(ctrl->GetNextSelectedItem(at), 3);
+    EXPECT_EQ(at, nullptr);
+    ctrl->SetImageList(nullptr, LVSIL_NORMAL);
+    control.Detach();
+    // A thumbnail: a 4 x 2 bitmap stretched onto a 8 x 4 area of another.
+    CDC screen;
+    ASSERT_TRUE(screen.CreateCompatibleDC(nullptr));
+    CBitmap target;
+    ASSERT_TRUE(target.CreateCompatibleBitmap(&screen, 10, 6));
+    CBitmap* before = screen.SelectObject(&target);
+    ASSERT_NE(before, nullptr);
+    screen.FillSolidRect(0, 0, 10, 6, kWhite);
+    CDC memory;
+    ASSERT_TRUE(memory.CreateCompatibleDC(&screen));
+    CBitmap thumbnail;
+    ASSERT_TRUE(thumbnail.Attach(solid(4, 2, RGB(0, 0, 200), {3, 1}, kMagenta)));
+    BITMAP bm{};
+    ASSERT_TRUE(thumbnail.GetBitmap(&bm));
+    CBitmap* memoryBefore = memory.SelectObject(&thumbnail);
+    EXPECT_TRUE(screen.StretchBlt(1, 1, 2 * bm.bmWidth, 2 * bm.bmHeight, &memory, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY));
+    memory.SelectObject(memoryBefore);
+    EXPECT_EQ(screen.GetPixel(0, 0), kWhite);
+    EXPECT_EQ(screen.GetPixel(1, 1), RGB(0, 0, 200));
+    EXPECT_EQ(screen.GetPixel(8, 4), kMagenta);
+    EXPECT_EQ(screen.GetPixel(9, 4), kWhite);
+    screen.SelectObject(before);
+}
