@@ -94,6 +94,7 @@ std::size_t cadhostMemoryExtent(const void* p) {
     if (it == blocks().byAddress.begin()) return SIZE_MAX;
     --it;
     const Block* b = find(it->second);
-    if (!b || at >= it->first + b->size) return SIZE_MAX;
+    // A pointer just past the end still belongs to the block: nothing is left after it.
+    if (!b || at > it->first + b->size) return SIZE_MAX;
     return it->first + b->size - at;
 }

@@ -127,6 +127,10 @@ TEST(DibBitmapTest, HeadersThatDoNotFitTheirBytesAreRefused) {
     tall.header()->biWidth = 100000;  // beyond the image size limit
     EXPECT_EQ(tall.bitmap(), nullptr);
     tall.header()->biWidth = 3;
+    // Rows said to start at the end of the block have no bytes.
+    EXPECT_EQ(CreateDIBitmap(nullptr, tall.header(), CBM_INIT, tall.bytes + sizeof(BITMAPINFOHEADER) + 8 + 8,
+                             reinterpret_cast<BITMAPINFO*>(tall.bytes), DIB_RGB_COLORS),
+              nullptr);
     HBITMAP fine = tall.bitmap();
     EXPECT_NE(fine, nullptr);
     DeleteObject(fine);
@@ -188,6 +192,7 @@ TEST(GlobalMemoryTest, BlocksLockSizeAndFree) {
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(p[9], 0);
     EXPECT_EQ(cadhostMemoryExtent(p + 4), 6u);
+    EXPECT_EQ(cadhostMemoryExtent(p + 10), 0u);  // just past the end: nothing left
     EXPECT_EQ(GlobalLock(block), p);
     EXPECT_TRUE(GlobalUnlock(block));
     EXPECT_FALSE(GlobalUnlock(block));
