@@ -491,6 +491,17 @@ int nextItem(HWND w, int start, UINT flags) {
     ListState& st = state(w);
     int count = static_cast<int>(st.items.size());
     UINT want = flags & (LVNI_SELECTED | LVNI_FOCUSED);
+    const UINT direction = flags & (LVNI_ABOVE | LVNI_BELOW | LVNI_TOLEFT | LVNI_TORIGHT);
+    if (iconView(w) && direction && start >= 0 && start < count) {
+        // In the grid: the nearest item up or down the column, or left or right along the row.
+        const int columns = iconGrid(w).columns;
+        const int step = direction == LVNI_ABOVE ? -columns : direction == LVNI_BELOW ? columns : direction == LVNI_TOLEFT ? -1 : 1;
+        for (int i = start + step; i >= 0 && i < count; i += step) {
+            if ((direction == LVNI_TOLEFT || direction == LVNI_TORIGHT) && i / columns != start / columns) break;
+            if ((st.items[static_cast<size_t>(i)].state & want) == want) return i;
+        }
+        return -1;
+    }
     if (flags & LVNI_ABOVE) {
         for (int i = std::min(start, count) - 1; i >= 0; --i)
             if ((st.items[static_cast<size_t>(i)].state & want) == want) return i;

@@ -218,6 +218,14 @@ TEST_F(IconViewTest, HitTestsClicksDoubleClicksAndGridKeys) {
     mouse(WindowInputEvent::ButtonDown, 2 * kSpacingX + 20, 2 * kSpacingY + 40);
     EXPECT_EQ(selected(), -1);
     mouse(WindowInputEvent::ButtonDown, 26, 20);
+    // Neighbours in the grid (three columns).
+    auto next = [&](int from, UINT flags) { return static_cast<int>(SendMessage(list, LVM_GETNEXTITEM, static_cast<WPARAM>(from), flags)); };
+    EXPECT_EQ(next(4, LVNI_ABOVE), 1);
+    EXPECT_EQ(next(4, LVNI_BELOW), -1);
+    EXPECT_EQ(next(3, LVNI_BELOW), 6);
+    EXPECT_EQ(next(3, LVNI_TOLEFT), -1);
+    EXPECT_EQ(next(3, LVNI_TORIGHT), 4);
+    EXPECT_EQ(next(5, LVNI_TORIGHT), -1);
     for (auto [vk, expected] : std::vector<std::pair<UINT, int>>{{VK_RIGHT, 1}, {VK_DOWN, 4}, {VK_DOWN, 4},
                                                                   {VK_RIGHT, 5}, {VK_RIGHT, 5}, {VK_LEFT, 4},
                                                                   {VK_UP, 1}, {VK_END, 6}, {VK_HOME, 0}}) {
@@ -244,6 +252,27 @@ TEST_F(IconViewTest, ManyIconsScrollVerticallyToKeepTheFocusInView) {
     EXPECT_EQ(itemRect(0, LVIR_ICON).top, 0);
     SendMessage(list, WM_VSCROLL, SB_LINEDOWN, 0);
     EXPECT_EQ(itemRect(0, LVIR_ICON).top, -kSpacingY / 2);
+}
+
+TEST_F(IconViewTest, SmallIconsSitBesideTheirLabelsInRows) {
+    open(5);
+    HIMAGELIST small = ImageList_Create(16, 16, ILC_COLOR24, 1, 1);
+    SendMessage(list, LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(small));
+    SetWindowLong(list, GWL_STYLE, GetWindowLong(list, GWL_STYLE) | LVS_SMALLICON);
+    // Cells as wide as the longest label: two a row in 400 pixels.
+    SetWindowPos(list, nullptr, 0, 0, 400, 200, SWP_NOMOVE | SWP_NOZORDER);
+    RECT first = itemRect(0, LVIR_ICON), label = itemRect(0, LVIR_LABEL), second = itemRect(1, LVIR_ICON);
+    EXPECT_EQ(first.left, 0);
+    EXPECT_EQ(first.right - first.left, 16 + 4);
+    EXPECT_EQ(label.left, first.right);
+    EXPECT_EQ(second.top, first.top);  // the same row
+    EXPECT_GE(second.left, label.right);
+    EXPECT_EQ(itemRect(2, LVIR_ICON).top, first.bottom + 2);  // the next row, below the row's gap
+    UINT flags = 0;
+    EXPECT_EQ(hit(label.left + 1, label.top + 2, &flags), 0);
+    EXPECT_EQ(flags, LVHT_ONITEMLABEL);
+    SendMessage(list, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
+    ImageList_Destroy(small);
 }
 
 TEST_F(IconViewTest, LabelsStandOutOnABlackBackground) {
