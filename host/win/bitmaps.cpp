@@ -56,11 +56,10 @@ bool readHeader(const unsigned char* p, std::size_t size, DibHeader& h) {
     }
     h.tableAt = h.headerSize;
     if (fields) {
-        // The masks follow a 40-byte header; larger headers hold them.
-        if (h.headerSize == kInfoHeaderSize) {
-            if (size < kInfoHeaderSize + 12) return false;
-            h.tableAt += 12;
-        }
+        // The masks follow a 40-byte header; larger headers hold them, and are that large at least.
+        if (size < kInfoHeaderSize + 12) return false;
+        if (h.headerSize == kInfoHeaderSize) h.tableAt += 12;
+        else if (h.headerSize < kInfoHeaderSize + 12) return false;
         for (int i = 0; i < 3; ++i) h.masks[i] = le32(p + kInfoHeaderSize + 4 * i);
     } else if (h.bits == 16) {
         h.masks[0] = 0x7C00, h.masks[1] = 0x03E0, h.masks[2] = 0x001F;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 #include <gtest/gtest.h>
+#include "win/commctrl.h"
 #include "win/globalmemory.h"
 #include "win/icons.h"
 #include "win/wingdi.h"
@@ -124,6 +125,23 @@ TEST(DibBitmapTest, HeadersThatDoNotFitTheirBytesAreRefused) {
     tall.header()->biCompression = 1;  // run-length rows are not read
     EXPECT_EQ(tall.bitmap(), nullptr);
     tall.header()->biCompression = BI_RGB;
+    {
+        // Colour masks: after a 40-byte header, inside a larger one, and not beyond the block.
+        Dib masked(1, 1, 16, {}, {0x00, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0, 0x1F, 0x00, 0, 0});
+        masked.header()->biCompression = BI_BITFIELDS;
+        masked.tableBytes = 12;  // the rows follow the masks
+        HBITMAP b = masked.bitmap();
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(readBack(b, 1, 1), std::vector<COLORREF>{kBlue});
+        DeleteObject(b);
+        masked.header()->biSize = 44;  // a header too short to hold the masks
+        EXPECT_EQ(CreateDIBitmap(nullptr, masked.header(), CBM_INIT, masked.bytes + 56, reinterpret_cast<BITMAPINFO*>(masked.bytes),
+                                 DIB_RGB_COLORS),
+                  nullptr);
+        std::vector<std::uint32_t> pixels;
+        int w = 0, h = 0;
+        EXPECT_FALSE(cadhostDecodeDib(masked.bytes, 48, masked.bytes + 48, 8, pixels, w, h));
+    }
     tall.header()->biWidth = 100000;  // beyond the image size limit
     EXPECT_EQ(tall.bitmap(), nullptr);
     tall.header()->biWidth = 3;
@@ -220,4 +238,25 @@ TEST_F(BitmapResourceTest, LoadBitmapAndLoadImageReadTheModulesBitmaps) {
     EXPECT_EQ(bm.bmHeight, 4);
     DeleteObject(scaled);
     EXPECT_EQ(LoadBitmap(wintest::kModule, MAKEINTRESOURCE(9999)), nullptr);
+}
+
+TEST_F(BitmapResourceTest, IconsJoinImageListsAtTheListsSize) {
+    HICON icon = LoadIcon(wintest::kModule, MAKEINTRESOURCE(IDI_COMPASS));
+    ASSERT_NE(icon, nullptr);
+    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 1, 1);
+    EXPECT_EQ(ImageList_AddIcon(list, icon), 0);
+    EXPECT_EQ(ImageList_ReplaceIcon(list, 0, icon), 0);
+    EXPECT_EQ(ImageList_ReplaceIcon(list, 1, icon), -1);
+    EXPECT_EQ(ImageList_GetImageCount(list), 1);
+    EXPECT_TRUE(DestroyIcon(icon));
+    EXPECT_EQ(ImageList_AddIcon(list, icon), -1);  // no icon any more
+    // The image stays the list's after the icon is gone.
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP b = CreateCompatibleBitmap(dc, 16, 16);
+    HGDIOBJ old = SelectObject(dc, b);
+    EXPECT_TRUE(ImageList_Draw(list, 0, dc, 0, 0, ILD_TRANSPARENT));
+    SelectObject(dc, old);
+    DeleteObject(b);
+    DeleteDC(dc);
+    ImageList_Destroy(list);
 }
