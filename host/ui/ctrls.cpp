@@ -112,6 +112,32 @@ BOOL CListCtrl::SetItemState(int item, UINT state, UINT mask) {
     return static_cast<BOOL>(SendMessage(LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv)));
 }
 
+int CListCtrl::InsertItem(int item, LPCTSTR text, int image) {
+    LVITEM lv{};
+    lv.mask = LVIF_TEXT | LVIF_IMAGE;
+    lv.iItem = item;
+    lv.pszText = const_cast<char*>(text);
+    lv.iImage = image;
+    return InsertItem(&lv);
+}
+
+CSize CListCtrl::SetIconSpacing(int cx, int cy) {
+    const auto old = static_cast<DWORD>(SendMessage(LVM_SETICONSPACING, 0, MAKELPARAM(cx, cy)));
+    return CSize(LOWORD(old), HIWORD(old));
+}
+
+POSITION CListCtrl::GetFirstSelectedItemPosition() const {
+    const int first = GetNextItem(-1, LVNI_SELECTED);
+    return first < 0 ? nullptr : reinterpret_cast<POSITION>(static_cast<uintptr_t>(first) + 1);
+}
+
+int CListCtrl::GetNextSelectedItem(POSITION& position) const {
+    const int item = static_cast<int>(reinterpret_cast<uintptr_t>(position)) - 1;
+    const int next = GetNextItem(item, LVNI_SELECTED);
+    position = next < 0 ? nullptr : reinterpret_cast<POSITION>(static_cast<uintptr_t>(next) + 1);
+    return item;
+}
+
 LONG CTabCtrl::InsertItem(int item, LPCTSTR text) {
     TCITEM t{};
     t.mask = TCIF_TEXT;

@@ -1,5 +1,7 @@
 #pragma once
 // The framework's control objects over the predefined button, edit, static and list-view controls.
+#include "ui/collections.h"
+#include "ui/imagelist.h"
 #include "ui/wnd.h"
 #include "win/commctrl.h"
 
@@ -117,6 +119,22 @@ public:
     COLORREF GetTextBkColor() const { return static_cast<COLORREF>(SendMessage(LVM_GETTEXTBKCOLOR)); }
     BOOL SetTextColor(COLORREF color) { return static_cast<BOOL>(SendMessage(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(color))); }
     COLORREF GetTextColor() const { return static_cast<COLORREF>(SendMessage(LVM_GETTEXTCOLOR)); }
+
+    // Icon views: image lists by kind (LVSIL_NORMAL, LVSIL_SMALL), spacing, items with images.
+    CImageList* SetImageList(CImageList* list, int kind) {
+        return CImageList::FromHandle(reinterpret_cast<HIMAGELIST>(SendMessage(
+            LVM_SETIMAGELIST, static_cast<WPARAM>(kind), reinterpret_cast<LPARAM>(list ? list->m_hImageList : nullptr))));
+    }
+    CImageList* GetImageList(int kind) const {
+        return CImageList::FromHandle(reinterpret_cast<HIMAGELIST>(SendMessage(LVM_GETIMAGELIST, static_cast<WPARAM>(kind))));
+    }
+    // Answers the spacing it had.
+    CSize SetIconSpacing(int cx, int cy);
+    int InsertItem(int item, LPCTSTR text, int image);
+    BOOL Arrange(UINT code) { return static_cast<BOOL>(SendMessage(LVM_ARRANGE, code)); }
+    // Selected items: a position before the first, then each item in turn (null after the last).
+    POSITION GetFirstSelectedItemPosition() const;
+    int GetNextSelectedItem(POSITION& position) const;
 };
 
 class CADHOST_API CTabCtrl : public CWnd {

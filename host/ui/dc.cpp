@@ -18,6 +18,7 @@ struct GdiTemporaries {
         std::unique_ptr<CGdiObject> o;
         if (type == OBJ_PEN) o = std::make_unique<CPen>();
         else if (type == OBJ_BRUSH) o = std::make_unique<CBrush>();
+        else if (type == OBJ_BITMAP) o = std::make_unique<CBitmap>();
         else o = std::make_unique<CFont>();
         o->m_hObject = handle;
         o->m_temporary = true;
@@ -116,6 +117,14 @@ CBrush* CDC::SelectObject(CBrush* brush) {
 CFont* CDC::SelectObject(CFont* font) {
     return font ? CFont::FromHandle(::SelectObject(m_hDC, font->m_hObject)) : nullptr;
 }
+CBitmap* CDC::SelectObject(CBitmap* bitmap) {
+    return bitmap ? CBitmap::FromHandle(::SelectObject(m_hDC, bitmap->m_hObject)) : nullptr;
+}
+BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int width, int height) {
+    return Attach(::CreateCompatibleBitmap(dc ? dc->m_hDC : nullptr, width, height));
+}
+BOOL CBitmap::LoadBitmap(LPCTSTR name) { return Attach(::LoadBitmap(AfxGetResourceHandle(), name)); }
+BOOL CBitmap::LoadBitmap(UINT id) { return LoadBitmap(MAKEINTRESOURCE(id)); }
 CGdiObject* CDC::SelectStockObject(int index) {
     return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(index)));
 }

@@ -59,6 +59,16 @@ public:
     static CFont* FromHandle(HFONT font) { return static_cast<CFont*>(CGdiObject::FromHandle(font)); }
 };
 
+class CADHOST_API CBitmap : public CGdiObject {
+public:
+    BOOL CreateCompatibleBitmap(class CDC* dc, int width, int height);
+    BOOL LoadBitmap(UINT id);
+    BOOL LoadBitmap(LPCTSTR name);
+    int GetBitmap(BITMAP* bitmap) const { return ::GetObject(m_hObject, sizeof(BITMAP), bitmap); }
+    operator HBITMAP() const { return m_hObject; }
+    static CBitmap* FromHandle(HBITMAP bitmap) { return static_cast<CBitmap*>(CGdiObject::FromHandle(bitmap)); }
+};
+
 class CADHOST_API CDC {
 public:
     CDC() = default;
@@ -80,7 +90,18 @@ public:
     CPen* SelectObject(CPen* pen);
     CBrush* SelectObject(CBrush* brush);
     CFont* SelectObject(CFont* font);
+    CBitmap* SelectObject(CBitmap* bitmap);
     CGdiObject* SelectStockObject(int index);
+    // A memory context compatible with the given one (or the screen for null).
+    BOOL CreateCompatibleDC(CDC* dc) { return Attach(::CreateCompatibleDC(dc ? dc->m_hDC : nullptr)); }
+    BOOL BitBlt(int x, int y, int cx, int cy, CDC* source, int xs, int ys, DWORD rop) {
+        return ::BitBlt(m_hDC, x, y, cx, cy, source ? source->m_hDC : nullptr, xs, ys, rop);
+    }
+    BOOL StretchBlt(int x, int y, int cx, int cy, CDC* source, int xs, int ys, int cxs, int cys, DWORD rop) {
+        return ::StretchBlt(m_hDC, x, y, cx, cy, source ? source->m_hDC : nullptr, xs, ys, cxs, cys, rop);
+    }
+    int SetStretchBltMode(int mode) { return ::SetStretchBltMode(m_hDC, mode); }
+    UINT RealizePalette() { return ::RealizePalette(m_hDC); }
     CFont* GetCurrentFont() const;
     COLORREF SetTextColor(COLORREF color) { return ::SetTextColor(m_hDC, color); }
     COLORREF GetTextColor() const { return ::GetTextColor(m_hDC); }

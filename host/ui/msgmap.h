@@ -6,10 +6,13 @@
 // ON_BN_CLICKED(IDC_BROWSE, &CMyDialog::OnBrowse).
 #include "win/controls.h"
 #include "win/listbox.h"
+#include "win/menus.h"
 #include "win/winuser.h"
 
 class CWnd;
 class CDC;
+class CCmdUI;
+class CMenu;
 class CScrollBar;
 
 // The scroll bar control object of a WM_VSCROLL or WM_HSCROLL, null for a window's own bars.
@@ -95,6 +98,14 @@ protected:                                                     \
          (AFX_SELF->*(memberFxn))(reinterpret_cast<NMHDR*>(lParam), result); return TRUE; }},
 #define ON_MESSAGE(message, memberFxn) \
     AFX_ENTRY(message, *result = (AFX_SELF->*(memberFxn))(wParam, lParam))
+// Command-update handlers: void OnUpdate(CCmdUI*), asked for a command's state (menu items
+// before their popup shows, and every menu command before it runs).
+constexpr UINT CN_UPDATE_COMMAND_UI = 0xFFFFFFFFu;
+#define ON_UPDATE_COMMAND_UI(id, memberFxn) ON_UPDATE_COMMAND_UI_RANGE(id, id, memberFxn)
+#define ON_UPDATE_COMMAND_UI_RANGE(id, idLast, memberFxn) \
+    {WM_COMMAND, WM_COMMAND, CN_UPDATE_COMMAND_UI, static_cast<UINT>(id), static_cast<UINT>(idLast), \
+     [](CWnd* self, WPARAM, LPARAM lParam, LRESULT*) -> BOOL { \
+         (AFX_SELF->*(memberFxn))(reinterpret_cast<CCmdUI*>(lParam)); return TRUE; }},
 #define ON_BN_CLICKED(id, memberFxn) ON_CONTROL(BN_CLICKED, id, memberFxn)
 #define ON_BN_DOUBLECLICKED(id, memberFxn) ON_CONTROL(BN_DOUBLECLICKED, id, memberFxn)
 #define ON_BN_SETFOCUS(id, memberFxn) ON_CONTROL(BN_SETFOCUS, id, memberFxn)
@@ -160,6 +171,7 @@ protected:                                                     \
     {WM_CTLCOLORMSGBOX, WM_CTLCOLORSTATIC, 0, 0, 0, [](CWnd* self, WPARAM wParam, LPARAM lParam, LRESULT* result) -> BOOL { \
         *result = reinterpret_cast<LRESULT>(AFX_SELF->OnCtlColor(CDC::FromHandle(reinterpret_cast<HDC>(wParam)), \
             CWnd::FromHandle(reinterpret_cast<HWND>(lParam)), static_cast<UINT>(CWnd::GetCurrentMessage()->message - WM_CTLCOLORMSGBOX))); return TRUE; }},
+#define ON_WM_INITMENUPOPUP() AFX_ENTRY(WM_INITMENUPOPUP, AFX_SELF->OnInitMenuPopup(CMenu::FromHandle(reinterpret_cast<HMENU>(wParam)), LOWORD(lParam), HIWORD(lParam)))
 #define ON_WM_MOUSELEAVE() AFX_ENTRY(WM_MOUSELEAVE, AFX_SELF->OnMouseLeave())
 #define ON_WM_CANCELMODE() AFX_ENTRY(WM_CANCELMODE, AFX_SELF->OnCancelMode())
 #define ON_WM_SYSCOLORCHANGE() AFX_ENTRY(WM_SYSCOLORCHANGE, AFX_SELF->OnSysColorChange())

@@ -270,6 +270,13 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
         return TRUE;
     }
     if (message == WM_NOTIFY) return OnNotify(wParam, lParam, result);
+    if (message == WM_INITMENUPOPUP) {
+        if (Dispatch(message, 0, 0, wParam, lParam, result)) {
+            *result = 0;
+            return TRUE;
+        }
+        return FALSE;
+    }
     HWND child = nullptr;
     if (message == WM_DRAWITEM || message == WM_MEASUREITEM) child = ::GetDlgItem(m_hWnd, static_cast<int>(wParam));
     if (message == WM_DRAWITEM && lParam) child = reinterpret_cast<LPDRAWITEMSTRUCT>(lParam)->hwndItem;
@@ -282,13 +289,56 @@ BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
     return Dispatch(message, 0, 0, wParam, lParam, result);
 }
 
+namespace {
+// The state query made before a menu command runs: it only records the enabling.
+class CTestCmdUI : public CCmdUI {
+public:
+    BOOL m_bEnabled = TRUE;
+    void Enable(BOOL on) override {
+        m_bEnabled = on;
+        m_bEnableChanged = TRUE;
+    }
+    void SetCheck(int) override {}
+    void SetText(LPCTSTR) override {}
+};
+}  // namespace
+
 BOOL CWnd::OnCommand(WPARAM wParam, LPARAM lParam) {
     auto control = reinterpret_cast<HWND>(lParam);
     if (control) {
         CWnd* c = FromHandlePermanent(control);
         if (c && c != this && c->OnChildNotify(WM_COMMAND, wParam, lParam, nullptr)) return TRUE;
+    } else if (HIWORD(wParam) == 0) {
+        // A menu command runs only while its state query leaves it enabled.
+        CTestCmdUI state;
+        state.m_nID = LOWORD(wParam);
+        OnCmdMsg(state.m_nID, static_cast<int>(CN_UPDATE_COMMAND_UI), &state, nullptr);
+        if (!state.m_bEnabled) return TRUE;
     }
     return Dispatch(WM_COMMAND, HIWORD(wParam), LOWORD(wParam), wParam, lParam, nullptr);
+}
+
+BOOL CWnd::OnCmdMsg(UINT id, int code, void* extra, void*) {
+    const auto ucode = static_cast<UINT>(code);
+    const LPARAM lParam = ucode == CN_UPDATE_COMMAND_UI ? reinterpret_cast<LPARAM>(extra) : 0;
+    return Dispatch(WM_COMMAND, ucode, id, MAKEWPARAM(id, ucode == CN_UPDATE_COMMAND_UI ? 0 : ucode), lParam, nullptr);
+}
+
+void CWnd::OnInitMenuPopup(CMenu*, UINT, BOOL) { Default(); }
+
+void CWnd::UpdatePopupMenuItems(CMenu* popup) {
+    if (!popup) return;
+    CCmdUI state;
+    state.m_pMenu = popup;
+    state.m_nIndexMax = popup->GetMenuItemCount();
+    for (state.m_nIndex = 0; state.m_nIndex < state.m_nIndexMax; ++state.m_nIndex) {
+        const UINT id = popup->GetMenuItemID(static_cast<int>(state.m_nIndex));
+        if (id == 0 || id == static_cast<UINT>(-1)) continue;  // separators and popups
+        state.m_nID = id;
+        state.DoUpdate(this, FALSE);
+        // A handler may have removed items.
+        state.m_nIndexMax = popup->GetMenuItemCount();
+    }
 }
 
 BOOL CWnd::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* result) {

@@ -5,6 +5,7 @@
 #include "ui/cstring.h"
 #include "ui/dc.h"
 #include "ui/geometry.h"
+#include "ui/menu.h"
 #include "ui/msgmap.h"
 #include "win/dialogs.h"
 #include "win/headless.h"
@@ -130,6 +131,9 @@ public:
     virtual BOOL PreTranslateMessage(MSG* msg);
     // The message being handled.
     static const MSG* GetCurrentMessage();
+    // Routes a command (code 0 or a control notification) or a command-update query
+    // (CN_UPDATE_COMMAND_UI, extra the CCmdUI) through the message map; TRUE when a handler took it.
+    virtual BOOL OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo);
     // Handles the current message the default way.
     LRESULT Default();
 
@@ -186,6 +190,11 @@ protected:
     afx_msg void OnMeasureItem(int, LPMEASUREITEMSTRUCT) { Default(); }
     afx_msg HBRUSH OnCtlColor(CDC*, CWnd*, UINT) { return reinterpret_cast<HBRUSH>(Default()); }
     afx_msg void OnMouseLeave() { Default(); }
+    // A plain window leaves the popup's items as they are.
+    afx_msg void OnInitMenuPopup(CMenu* popup, UINT index, BOOL sysMenu);
+    // What frame windows do before a popup shows: asks the window's command-update handlers
+    // about each command item of the popup.
+    void UpdatePopupMenuItems(CMenu* popup);
     afx_msg void OnCancelMode() { Default(); }
     afx_msg void OnSysColorChange() { Default(); }
 

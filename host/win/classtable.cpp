@@ -6,7 +6,7 @@ const std::vector<SystemClass>& systemClasses() {
         std::vector<SystemClass> all = {dialogSystemClass(),     buttonSystemClass(),    editSystemClass(),
                                         staticSystemClass(),     listViewSystemClass(),  tabControlSystemClass(),
                                         toolTipSystemClass(),    listBoxSystemClass(),   comboListSystemClass(),
-                                        comboBoxSystemClass()};
+                                        comboBoxSystemClass(),   popupMenuSystemClass()};
         for (const SystemClass& c : richEditSystemClasses()) all.push_back(c);
         return all;
     }();

@@ -1,9 +1,11 @@
 #pragma once
-// The common list-view control ("SysListView32") in report view: columns under a header row,
-// items with sub-items, selection and focus states, hit testing, scrolling and the WM_NOTIFY
-// notifications it sends its parent. Names and values are the platform's.
+// The common list-view control ("SysListView32"): in report view columns under a header row and
+// items with sub-items; in icon and small-icon views images from image lists arranged in rows
+// across the width with their labels; selection and focus states, hit testing, scrolling and the
+// WM_NOTIFY notifications it sends its parent. Names and values are the platform's.
 #include "win/controls.h"
 #include "win/winuser.h"
+#include "win/wingdi.h"
 
 #define WC_LISTVIEW "SysListView32"
 
@@ -29,6 +31,11 @@ constexpr UINT LVM_GETBKCOLOR = LVM_FIRST + 0, LVM_SETBKCOLOR = LVM_FIRST + 1, L
     LVM_SETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 54, LVM_GETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 55,
     LVM_GETSUBITEMRECT = LVM_FIRST + 56, LVM_SUBITEMHITTEST = LVM_FIRST + 57,
     LVM_GETSELECTIONMARK = LVM_FIRST + 66, LVM_SETSELECTIONMARK = LVM_FIRST + 67;
+// Icon views: image lists by kind, the distance between icons, arrangement.
+constexpr UINT LVM_GETIMAGELIST = LVM_FIRST + 2, LVM_SETIMAGELIST = LVM_FIRST + 3, LVM_ARRANGE = LVM_FIRST + 22,
+    LVM_GETITEMSPACING = LVM_FIRST + 51, LVM_SETICONSPACING = LVM_FIRST + 53;
+constexpr WPARAM LVSIL_NORMAL = 0, LVSIL_SMALL = 1, LVSIL_STATE = 2;
+constexpr WPARAM LVA_DEFAULT = 0x0000, LVA_ALIGNLEFT = 0x0001, LVA_ALIGNTOP = 0x0002, LVA_SNAPTOGRID = 0x0005;
 
 // Extended styles.
 constexpr DWORD LVS_EX_GRIDLINES = 0x00000001, LVS_EX_FULLROWSELECT = 0x00000020;
@@ -54,7 +61,7 @@ typedef LVCOLUMN* LPLVCOLUMN;
 constexpr UINT LVIF_TEXT = 0x0001, LVIF_IMAGE = 0x0002, LVIF_PARAM = 0x0004, LVIF_STATE = 0x0008;
 constexpr UINT LVIS_FOCUSED = 0x0001, LVIS_SELECTED = 0x0002;
 constexpr UINT LVNI_ALL = 0x0000, LVNI_FOCUSED = 0x0001, LVNI_SELECTED = 0x0002, LVNI_ABOVE = 0x0100,
-    LVNI_BELOW = 0x0200;
+    LVNI_BELOW = 0x0200, LVNI_TOLEFT = 0x0400, LVNI_TORIGHT = 0x0800;
 
 struct LVITEM {
     UINT mask;
@@ -199,3 +206,36 @@ typedef TOOLINFO* LPTOOLINFO;
 
 constexpr UINT TTN_FIRST = 0u - 520u;
 constexpr UINT TTN_SHOW = TTN_FIRST - 1, TTN_POP = TTN_FIRST - 2;
+
+// Image lists: images of one size kept in a row, added from bitmaps (a wider bitmap adds one image
+// per image width), from bitmaps with a mask or a mask colour, or from icons; drawn with their
+// transparency, over the list's background colour or blended with the highlight colour.
+struct _IMAGELIST;
+typedef _IMAGELIST* HIMAGELIST;
+
+constexpr UINT ILC_MASK = 0x0001, ILC_COLOR = 0x0000, ILC_COLORDDB = 0x00FE, ILC_COLOR4 = 0x0004,
+    ILC_COLOR8 = 0x0008, ILC_COLOR16 = 0x0010, ILC_COLOR24 = 0x0018, ILC_COLOR32 = 0x0020;
+constexpr UINT ILD_NORMAL = 0x0000, ILD_TRANSPARENT = 0x0001, ILD_MASK = 0x0010, ILD_BLEND25 = 0x0002,
+    ILD_BLEND50 = 0x0004, ILD_FOCUS = ILD_BLEND25, ILD_SELECTED = ILD_BLEND50, ILD_BLEND = ILD_BLEND50;
+
+CADHOST_API HIMAGELIST ImageList_Create(int cx, int cy, UINT flags, int initial, int grow);
+CADHOST_API BOOL ImageList_Destroy(HIMAGELIST list);
+CADHOST_API int ImageList_GetImageCount(HIMAGELIST list);
+CADHOST_API BOOL ImageList_GetIconSize(HIMAGELIST list, int* cx, int* cy);
+// Answer the index of the first image added, -1 on failure. The mask bitmap's white pixels are
+// transparent; with a mask colour, the pixels of that colour are. A list without ILC_MASK keeps
+// every pixel opaque.
+CADHOST_API int ImageList_Add(HIMAGELIST list, HBITMAP image, HBITMAP mask);
+CADHOST_API int ImageList_AddMasked(HIMAGELIST list, HBITMAP image, COLORREF mask);
+// Index -1 appends; the icon is scaled to the list's size.
+CADHOST_API int ImageList_ReplaceIcon(HIMAGELIST list, int index, HICON icon);
+CADHOST_API int ImageList_AddIcon(HIMAGELIST list, HICON icon);
+// Index -1 removes every image.
+CADHOST_API BOOL ImageList_Remove(HIMAGELIST list, int index);
+CADHOST_API COLORREF ImageList_SetBkColor(HIMAGELIST list, COLORREF color);
+CADHOST_API COLORREF ImageList_GetBkColor(HIMAGELIST list);
+CADHOST_API BOOL ImageList_Draw(HIMAGELIST list, int index, HDC dc, int x, int y, UINT style);
+// dx and dy 0 draw the whole image; background CLR_DEFAULT is the list's colour, CLR_NONE none;
+// the foreground is the blend colour (CLR_DEFAULT: the highlight colour).
+CADHOST_API BOOL ImageList_DrawEx(HIMAGELIST list, int index, HDC dc, int x, int y, int dx, int dy,
+                                  COLORREF background, COLORREF foreground, UINT style);

@@ -72,7 +72,18 @@ HGDIOBJ makeBitmap(int width, int height, int bitsPixel) {
     o->bitmapWidth = width;
     o->bitmapHeight = height;
     o->bitsPixel = bitsPixel;
+    o->pixels = cairo_image_surface_create(CAIRO_FORMAT_RGB24, std::max(1, width), std::max(1, height));
+    if (cairo_surface_status(o->pixels) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(o->pixels);
+        o->pixels = nullptr;
+    }
     return add(std::move(o));
+}
+
+bool bitmapInUse(HGDIOBJ bitmap) {
+    for (Context* c : contexts())
+        if (c->bitmap == bitmap) return true;
+    return false;
 }
 
 const Object& pen(Context* c) {
@@ -197,7 +208,8 @@ BOOL RestoreDC(HDC dc, int saved) {
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ handle) {
     Context* c = context(dc);
     Object* o = object(handle);
-    if (!c || !o || o->kind == Object::Bitmap) return nullptr;
+    if (!c || !o) return nullptr;
+    if (o->kind == Object::Bitmap) return selectBitmap(c, handle);
     HGDIOBJ* slot = o->kind == Object::Pen ? &c->state.pen : o->kind == Object::Brush ? &c->state.brush : &c->state.font;
     HGDIOBJ old = *slot;
     *slot = handle;
@@ -207,6 +219,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ handle) {
 HGDIOBJ GetCurrentObject(HDC dc, UINT kind) {
     Context* c = context(dc);
     if (!c) return nullptr;
+    if (kind == OBJ_BITMAP) return c->bitmap;
     return kind == OBJ_PEN ? c->state.pen : kind == OBJ_BRUSH ? c->state.brush : kind == OBJ_FONT ? c->state.font : nullptr;
 }
 
@@ -214,6 +227,9 @@ BOOL DeleteObject(HGDIOBJ handle) {
     Object* o = object(handle);
     if (!o) return FALSE;
     if (o->stock) return TRUE;
+    // A bitmap selected into a context stays until it is selected out.
+    if (o->kind == Object::Bitmap && bitmapInUse(handle)) return FALSE;
+    if (o->pixels) cairo_surface_destroy(o->pixels);
     objects().erase(o);
     delete o;
     return TRUE;

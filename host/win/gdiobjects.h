@@ -18,6 +18,7 @@ struct Object {
     int width = 1;
     LOGFONT font{};
     int bitmapWidth = 0, bitmapHeight = 0, bitsPixel = 0;  // bitmaps
+    cairo_surface_t* pixels = nullptr;                       // bitmaps: an RGB24 image of their size
 };
 
 struct State {
@@ -38,6 +39,9 @@ struct Context {
     HWND window = nullptr;
     State state;
     std::vector<State> saved;
+    bool memory = false;         // made by CreateCompatibleDC: draws into its selected bitmap
+    HGDIOBJ bitmap = nullptr;    // memory contexts: the selected bitmap
+    int stretchMode = 1;         // SetStretchBltMode (BLACKONWHITE)
 };
 
 Context* context(HDC dc);
@@ -45,6 +49,11 @@ Object* object(HGDIOBJ handle);
 HGDIOBJ makeStock(Object::Kind kind, COLORREF color, int style);
 // A bitmap object of the given size and depth (the caller deletes it with DeleteObject).
 HGDIOBJ makeBitmap(int width, int height, int bitsPixel);
+// Selects a bitmap into a memory context (bitmaps.cpp); answers the previous one, null when the
+// context is no memory context.
+HGDIOBJ selectBitmap(Context* c, HGDIOBJ bitmap);
+// Whether a bitmap is selected into a live context.
+bool bitmapInUse(HGDIOBJ bitmap);
 // The selected objects of a context, stock defaults when nothing valid is selected.
 const Object& pen(Context* c);
 const Object& brush(Context* c);

@@ -149,6 +149,11 @@ int DrawText(HDC dc, const char* text, int length, RECT* rect, UINT format) {
     if ((format & DT_WORDBREAK) && !(format & DT_SINGLELINE)) {
         pango_layout_set_width(l.layout, std::max(width, 1) * PANGO_SCALE);
         pango_layout_set_wrap(l.layout, PANGO_WRAP_WORD_CHAR);
+        // Lines beyond the rectangle's height end in an ellipsis.
+        if ((format & DT_END_ELLIPSIS) && !(format & DT_CALCRECT)) {
+            pango_layout_set_height(l.layout, std::max<int>(rect->bottom - rect->top, 1) * PANGO_SCALE);
+            pango_layout_set_ellipsize(l.layout, PANGO_ELLIPSIZE_END);
+        }
     } else if ((format & (DT_END_ELLIPSIS | DT_PATH_ELLIPSIS)) && !(format & DT_CALCRECT)) {
         pango_layout_set_width(l.layout, std::max(width, 1) * PANGO_SCALE);
         pango_layout_set_ellipsize(l.layout, (format & DT_PATH_ELLIPSIS) ? PANGO_ELLIPSIZE_MIDDLE : PANGO_ELLIPSIZE_END);

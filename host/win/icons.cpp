@@ -174,6 +174,14 @@ bool cadhostDecodeIconImage(const unsigned char* bytes, std::size_t size, std::v
 }
 
 HANDLE LoadImageA(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
+    if (type == IMAGE_BITMAP && cx >= 0 && cy >= 0) {
+        HBITMAP b = LoadBitmapA(module, name);
+        std::vector<std::uint32_t> pixels;
+        int w = 0, h = 0;
+        if (!b || (cx == 0 && cy == 0) || !cadhostBitmapPixels(b, pixels, w, h)) return b;
+        DeleteObject(b);
+        return cadhostBitmapFromPixels(acgiResampleImage(pixels, w, h, cx ? cx : w, cy ? cy : h), cx ? cx : w, cy ? cy : h);
+    }
     if (type != IMAGE_ICON || cx < 0 || cy < 0) return nullptr;
     const bool natural = cx == 0 && cy == 0 && !(flags & LR_DEFAULTSIZE);
     if (cx == 0) cx = GetSystemMetrics(SM_CXICON);
@@ -210,6 +218,16 @@ HICON LoadIcon(HINSTANCE module, LPCSTR name) { return LoadIconA(module, name); 
 BOOL DestroyIcon(HICON icon) {
     std::lock_guard lock(table().mutex);
     return table().icons.erase(icon) ? TRUE : FALSE;
+}
+
+bool cadhostIconPixels(HICON icon, std::vector<std::uint32_t>& pixels, int& width, int& height) {
+    std::lock_guard lock(table().mutex);
+    HICON__* i = live(icon);
+    if (!i) return false;
+    pixels = i->pixels;
+    width = i->width;
+    height = i->height;
+    return true;
 }
 
 bool cadhostIconSize(HICON icon, int& width, int& height) {

@@ -17,7 +17,8 @@ constexpr UINT DI_MASK = 0x1, DI_IMAGE = 0x2, DI_NORMAL = 0x3, DI_DEFAULTSIZE = 
 // The icon of the group resource closest to the system icon size (SM_CXICON), at that size.
 CADHOST_API HICON LoadIconA(HINSTANCE module, LPCSTR name);
 CADHOST_API HICON LoadIcon(HINSTANCE module, LPCSTR name);
-// IMAGE_ICON only: the group entry closest to cx x cy, scaled to it. cx and cy 0 answer the
+// IMAGE_BITMAP: the bitmap resource, resampled to cx x cy unless both are 0.
+// IMAGE_ICON: the group entry closest to cx x cy, scaled to it. cx and cy 0 answer the
 // chosen entry's own size, or the system icon size with LR_DEFAULTSIZE. Null for another type,
 // a missing resource or an image that cannot be decoded.
 CADHOST_API HANDLE LoadImageA(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags);
@@ -50,6 +51,8 @@ typedef BOOL (*DRAWSTATEPROC)(HDC, LPARAM, WPARAM, int, int);
 CADHOST_API BOOL DrawState(HDC dc, HGDIOBJ brush, DRAWSTATEPROC proc, LPARAM data, WPARAM wData, int x, int y,
                            int cx, int cy, UINT flags);
 
+// Host side: a live icon's premultiplied ARGB pixels, rows top to bottom; false for none.
+CADHOST_API bool cadhostIconPixels(HICON icon, std::vector<std::uint32_t>& pixels, int& width, int& height);
 // Host side: the size of a live icon; false for a handle that is none.
 CADHOST_API bool cadhostIconSize(HICON icon, int& width, int& height);
 // Host side: decodes one icon image (a DIB with its mask at 1, 4, 8, 24 or 32 bits a pixel, or a

@@ -1,6 +1,8 @@
-// The list-view control in report view: a header row of columns, rows of items with sub-items,
-// selection and focus, hit tests, vertical and horizontal scrolling with scroll bars drawn in the
-// client area, and the notifications of clicks, keys and state changes.
+// The list-view control. Report view: a header row of columns, rows of items with sub-items,
+// vertical and horizontal scrolling. Icon and small-icon views: images of the normal or small
+// image list arranged in rows across the client width (always auto-arranged), labels under or
+// beside them, vertical scrolling by pixels. Both: selection and focus, hit tests, scroll bars
+// drawn in the client area, and the notifications of clicks, keys and state changes.
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -31,6 +33,7 @@ struct Item {
     std::vector<std::string> texts;  // by sub-item
     UINT state = 0;
     LPARAM data = 0;
+    int image = 0;
 };
 
 struct ListState {
@@ -42,6 +45,9 @@ struct ListState {
     int mark = -1;       // selection mark
     bool focus = false;
     COLORREF back = CLR_DEFAULT, textBack = CLR_DEFAULT, text = CLR_DEFAULT;
+    HIMAGELIST normal = nullptr, small = nullptr, stateImages = nullptr;
+    SIZE spacing{0, 0};  // icon spacing; 0: the system's
+    int scrollY = 0;     // icon views: pixels scrolled out at the top
 };
 
 std::map<HWND, ListState>& states() {
@@ -79,7 +85,14 @@ int textWidth(HWND w, const std::string& s) {
 
 // Rows are the font's height and one pixel; grid lines take one more.
 int rowHeight(HWND w) { return fontHeight(w) + 1 + ((state(w).exStyle & LVS_EX_GRIDLINES) ? 1 : 0); }
-int headerHeight(HWND w) { return (style(w) & LVS_NOCOLUMNHEADER) ? 0 : fontHeight(w) + kHeaderMargin + 1; }
+bool iconView(HWND w) {
+    const DWORD type = style(w) & LVS_TYPEMASK;
+    return type == LVS_ICON || type == LVS_SMALLICON;
+}
+bool smallIconView(HWND w) { return (style(w) & LVS_TYPEMASK) == LVS_SMALLICON; }
+int headerHeight(HWND w) {
+    return (iconView(w) || (style(w) & LVS_NOCOLUMNHEADER)) ? 0 : fontHeight(w) + kHeaderMargin + 1;
+}
 
 int totalWidth(const ListState& st) {
     int sum = 0;
@@ -157,9 +170,198 @@ RECT cellRect(HWND w, int item, int column) {
     return r;
 }
 
+// ---- Icon views ----
+
+std::string subItemText(const Item& item, int sub) {
+    return sub >= 0 && static_cast<size_t>(sub) < item.texts.size() ? item.texts[static_cast<size_t>(sub)] : std::string();
+}
+
+constexpr int kIconMargin = 2;  // icon below its cell's top; label beside a small icon
+constexpr int kLabelPad = 2;    // label text inside its rectangle
+constexpr int kLabelLines = 2;  // lines of a large icon's label
+
+SIZE imageSize(HIMAGELIST list, int fallback) {
+    int cx = fallback, cy = fallback;
+    ImageList_GetIconSize(list, &cx, &cy);
+    return SIZE{cx, cy};
+}
+
+SIZE iconImageSize(HWND w) {
+    ListState& st = state(w);
+    return smallIconView(w) ? imageSize(st.small, GetSystemMetrics(SM_CXSMICON)) : imageSize(st.normal, GetSystemMetrics(SM_CXICON));
+}
+
+int longestLabel(HWND w) {
+    int widest = 0;
+    for (const Item& item : state(w).items) widest = std::max(widest, textWidth(w, subItemText(item, 0)));
+    return widest;
+}
+
+// The cell each item takes: the icon spacing for large icons; icon and longest label for small ones.
+SIZE cellSize(HWND w) {
+    ListState& st = state(w);
+    SIZE image = iconImageSize(w);
+    if (smallIconView(w))
+        return SIZE{image.cx + 2 * kIconMargin + longestLabel(w) + 2 * kLabelPad + kIconMargin,
+                    std::max<LONG>(image.cy, fontHeight(w) + 2 * kLabelPad) + kIconMargin};
+    return SIZE{st.spacing.cx > 0 ? st.spacing.cx : GetSystemMetrics(SM_CXICONSPACING),
+                st.spacing.cy > 0 ? st.spacing.cy : GetSystemMetrics(SM_CYICONSPACING)};
+}
+
+// Cells left to right in rows as wide as the client area (less a scroll bar the rows need).
+struct IconGrid {
+    RECT view{};
+    SIZE cell{1, 1};
+    int columns = 1, rows = 0;
+    bool vbar = false;
+    int total() const { return rows * cell.cy; }
+};
+
+IconGrid iconGrid(HWND w) {
+    IconGrid g;
+    GetClientRect(w, &g.view);
+    g.cell = cellSize(w);
+    g.cell.cx = std::max<LONG>(1, g.cell.cx);
+    g.cell.cy = std::max<LONG>(1, g.cell.cy);
+    const int count = static_cast<int>(state(w).items.size());
+    const int bar = GetSystemMetrics(SM_CXVSCROLL);
+    for (int pass = 0; pass < 2; ++pass) {
+        const int width = g.view.right - (g.vbar ? bar : 0);
+        g.columns = std::max(1, width / static_cast<int>(g.cell.cx));
+        g.rows = (count + g.columns - 1) / g.columns;
+        g.vbar = !(style(w) & LVS_NOSCROLL) && g.total() > g.view.bottom;
+    }
+    if (g.vbar) g.view.right = std::max<LONG>(0, g.view.right - bar);
+    return g;
+}
+
+int maxScrollY(HWND w) {
+    IconGrid g = iconGrid(w);
+    return std::max(0, g.total() - static_cast<int>(g.view.bottom));
+}
+
+void setScrollY(HWND w, int y) { scrollTo(w, &ListState::scrollY, y, maxScrollY(w)); }
+
+POINT cellOrigin(HWND w, const IconGrid& g, int item) {
+    return POINT{(item % g.columns) * g.cell.cx, (item / g.columns) * g.cell.cy - state(w).scrollY};
+}
+
+// The label's lines laid out in the width it may take; answers its text size.
+SIZE labelExtent(HWND w, const std::string& text, int width, UINT format) {
+    HDC dc = GetDC(w);
+    RECT r{0, 0, std::max(1, width), 0};
+    DrawText(dc, text.c_str(), static_cast<int>(text.size()), &r, format | DT_CALCRECT | DT_NOPREFIX);
+    ReleaseDC(w, dc);
+    return SIZE{std::min<LONG>(r.right, width), r.bottom};
+}
+
+struct IconParts {
+    RECT image, icon, label;  // the image itself, the icon's part of the cell, the label
+};
+
+IconParts iconParts(HWND w, const IconGrid& g, int item) {
+    IconParts p;
+    const POINT o = cellOrigin(w, g, item);
+    const SIZE image = iconImageSize(w);
+    const std::string text = subItemText(state(w).items[static_cast<size_t>(item)], 0);
+    const int line = fontHeight(w);
+    if (smallIconView(w)) {
+        const int top = o.y + (g.cell.cy - kIconMargin - image.cy) / 2;
+        p.image = RECT{o.x + kIconMargin, top, o.x + kIconMargin + image.cx, top + image.cy};
+        p.icon = RECT{o.x, o.y, p.image.right + kIconMargin, o.y + g.cell.cy - kIconMargin};
+        const int width = textWidth(w, text) + 2 * kLabelPad;
+        p.label = RECT{p.icon.right, o.y, std::min<LONG>(p.icon.right + width, o.x + g.cell.cx), p.icon.bottom};
+        return p;
+    }
+    const int left = o.x + (g.cell.cx - image.cx) / 2;
+    p.image = RECT{left, o.y + kIconMargin, left + image.cx, o.y + kIconMargin + image.cy};
+    p.icon = RECT{o.x, o.y, o.x + g.cell.cx, p.image.bottom + kIconMargin};
+    const int room = g.cell.cx - 2 * kLabelPad;
+    SIZE text2 = labelExtent(w, text, room, DT_WORDBREAK | DT_CENTER);
+    const int lines = std::clamp(line > 0 ? static_cast<int>((text2.cy + line - 1) / line) : 1, 1, kLabelLines);
+    const int width = static_cast<int>(text2.cx) + 2 * kLabelPad;
+    const int labelLeft = o.x + (g.cell.cx - width) / 2;
+    p.label = RECT{labelLeft, p.icon.bottom, labelLeft + width, p.icon.bottom + lines * line + kLabelPad};
+    return p;
+}
+
+RECT iconBounds(const IconParts& p) {
+    RECT r;
+    UnionRect(&r, &p.icon, &p.label);
+    return r;
+}
+
+void iconHitTest(HWND w, LVHITTESTINFO* info) {
+    ListState& st = state(w);
+    IconGrid g = iconGrid(w);
+    info->flags = LVHT_NOWHERE;
+    info->iItem = -1;
+    info->iSubItem = 0;
+    if (!PtInRect(&g.view, info->pt)) {
+        info->flags = 0;
+        if (info->pt.x < 0) info->flags |= LVHT_TOLEFT;
+        if (info->pt.x >= g.view.right) info->flags |= LVHT_TORIGHT;
+        if (info->pt.y < 0) info->flags |= LVHT_ABOVE;
+        if (info->pt.y >= g.view.bottom) info->flags |= LVHT_BELOW;
+        return;
+    }
+    // Only the cell under the point can hold it.
+    const int column = info->pt.x / g.cell.cx, row = (info->pt.y + st.scrollY) / g.cell.cy;
+    const int item = row * g.columns + column;
+    if (column >= g.columns || !validItem(st, item)) return;
+    IconParts p = iconParts(w, g, item);
+    if (PtInRect(&p.icon, info->pt)) info->flags = LVHT_ONITEMICON;
+    else if (PtInRect(&p.label, info->pt)) info->flags = LVHT_ONITEMLABEL;
+    else return;
+    info->iItem = item;
+}
+
+bool iconItemRect(HWND w, int item, int code, RECT* out) {
+    IconGrid g = iconGrid(w);
+    IconParts p = iconParts(w, g, item);
+    switch (code) {
+    case LVIR_BOUNDS: *out = iconBounds(p); return true;
+    case LVIR_ICON: *out = p.icon; return true;
+    case LVIR_LABEL: *out = p.label; return true;
+    case LVIR_SELECTBOUNDS: UnionRect(out, &p.image, &p.label); return true;
+    default: return false;
+    }
+}
+
+// The item a grid key moves the focus to; -1 for none.
+int iconKeyTarget(HWND w, UINT key, int focused) {
+    const int count = static_cast<int>(state(w).items.size());
+    IconGrid g = iconGrid(w);
+    const int page = g.columns * std::max(1, static_cast<int>(g.view.bottom / g.cell.cy));
+    if (focused < 0) return key == VK_END ? count - 1 : 0;
+    switch (key) {
+    case VK_LEFT: return focused % g.columns ? focused - 1 : focused;
+    case VK_RIGHT: return (focused + 1) % g.columns && focused + 1 < count ? focused + 1 : focused;
+    case VK_UP: return focused - g.columns >= 0 ? focused - g.columns : focused;
+    case VK_DOWN: return focused + g.columns < count ? focused + g.columns : focused;
+    case VK_HOME: return 0;
+    case VK_END: return count - 1;
+    case VK_PRIOR: return std::max(focused % g.columns, focused - page);
+    case VK_NEXT: {
+        int to = focused + page;
+        while (to >= count) to -= g.columns;
+        return std::max(to, focused);
+    }
+    default: return -1;
+    }
+}
+
+// The colour labels are drawn in: the one set, or one that stands out from the background.
+COLORREF labelColor(const ListState& st, COLORREF back) {
+    if (st.text != CLR_DEFAULT) return st.text;
+    const int luminance = (GetRValue(back) * 299 + GetGValue(back) * 587 + GetBValue(back) * 114) / 1000;
+    return luminance < 128 ? RGB(255, 255, 255) : GetSysColor(COLOR_WINDOWTEXT);
+}
+
 // LVM_GETITEMRECT: the row, no icon, and the label in column 0.
 bool itemRect(HWND w, int item, int code, RECT* out) {
     if (!validItem(state(w), item) || !out) return false;
+    if (iconView(w)) return iconItemRect(w, item, code, out);
     RECT row = rowRect(w, item);
     switch (code) {
     case LVIR_BOUNDS: *out = row; return true;
@@ -185,6 +387,7 @@ bool subItemRect(HWND w, int item, int sub, int code, RECT* out) {
 }
 
 void hitTest(HWND w, LVHITTESTINFO* info) {
+    if (iconView(w)) return iconHitTest(w, info);
     ListState& st = state(w);
     Layout l = layout(w);
     POINT p = info->pt;
@@ -261,6 +464,13 @@ void setItemState(HWND w, int item, UINT value, UINT mask) {
 void ensureVisible(HWND w, int item) {
     ListState& st = state(w);
     if (!validItem(st, item)) return;
+    if (iconView(w)) {
+        IconGrid g = iconGrid(w);
+        RECT r = iconBounds(iconParts(w, g, item));
+        if (r.top < 0) setScrollY(w, st.scrollY + r.top);
+        else if (r.bottom > g.view.bottom) setScrollY(w, st.scrollY + std::min<LONG>(r.top, r.bottom - g.view.bottom));
+        return;
+    }
     int perPage = std::max(1, layout(w).perPage);
     if (item < st.top) setTop(w, item);
     else if (item >= st.top + perPage) setTop(w, item - perPage + 1);
@@ -281,6 +491,17 @@ int nextItem(HWND w, int start, UINT flags) {
     ListState& st = state(w);
     int count = static_cast<int>(st.items.size());
     UINT want = flags & (LVNI_SELECTED | LVNI_FOCUSED);
+    const UINT direction = flags & (LVNI_ABOVE | LVNI_BELOW | LVNI_TOLEFT | LVNI_TORIGHT);
+    if (iconView(w) && direction && start >= 0 && start < count) {
+        // In the grid: the nearest item up or down the column, or left or right along the row.
+        const int columns = iconGrid(w).columns;
+        const int step = direction == LVNI_ABOVE ? -columns : direction == LVNI_BELOW ? columns : direction == LVNI_TOLEFT ? -1 : 1;
+        for (int i = start + step; i >= 0 && i < count; i += step) {
+            if ((direction == LVNI_TOLEFT || direction == LVNI_TORIGHT) && i / columns != start / columns) break;
+            if ((st.items[static_cast<size_t>(i)].state & want) == want) return i;
+        }
+        return -1;
+    }
     if (flags & LVNI_ABOVE) {
         for (int i = std::min(start, count) - 1; i >= 0; --i)
             if ((st.items[static_cast<size_t>(i)].state & want) == want) return i;
@@ -298,9 +519,6 @@ std::string& textSlot(Item& item, int sub) {
     return item.texts[static_cast<size_t>(sub)];
 }
 
-std::string subItemText(const Item& item, int sub) {
-    return sub >= 0 && static_cast<size_t>(sub) < item.texts.size() ? item.texts[static_cast<size_t>(sub)] : std::string();
-}
 
 // Copies text into a caller's buffer as the platform does; answers the characters copied.
 int copyText(const std::string& s, char* buffer, int bufferMax) {
@@ -317,6 +535,7 @@ bool setItem(HWND w, const LVITEM* lv) {
     Item& item = st.items[static_cast<size_t>(lv->iItem)];
     if (lv->mask & LVIF_TEXT) textSlot(item, lv->iSubItem) = lv->pszText ? lv->pszText : "";
     if (lv->iSubItem == 0 && (lv->mask & LVIF_PARAM)) item.data = lv->lParam;
+    if (lv->iSubItem == 0 && (lv->mask & LVIF_IMAGE)) item.image = lv->iImage;
     InvalidateRect(w, nullptr, TRUE);
     if (lv->iSubItem == 0 && (lv->mask & LVIF_STATE)) setItemState(w, lv->iItem, lv->state, lv->stateMask);
     return true;
@@ -329,6 +548,7 @@ bool getItem(HWND w, LVITEM* lv) {
     if (lv->mask & LVIF_TEXT) copyText(subItemText(item, lv->iSubItem), lv->pszText, lv->cchTextMax);
     if (lv->mask & LVIF_PARAM) lv->lParam = item.data;
     if (lv->mask & LVIF_STATE) lv->state = item.state & lv->stateMask;
+    if (lv->mask & LVIF_IMAGE) lv->iImage = lv->iSubItem == 0 ? item.image : -1;
     return true;
 }
 
@@ -339,6 +559,7 @@ int insertItem(HWND w, const LVITEM* lv) {
     Item item;
     if (lv->mask & LVIF_TEXT) item.texts.push_back(lv->pszText ? lv->pszText : "");
     if (lv->mask & LVIF_PARAM) item.data = lv->lParam;
+    if (lv->mask & LVIF_IMAGE) item.image = lv->iImage;
     st.items.insert(st.items.begin() + at, item);
     if (st.mark >= at) ++st.mark;
     InvalidateRect(w, nullptr, TRUE);
@@ -361,6 +582,7 @@ bool deleteItem(HWND w, int i) {
     if (st.mark == i) st.mark = -1;
     else if (st.mark > i) --st.mark;
     st.top = std::clamp(st.top, 0, maxTop(w));
+    st.scrollY = std::clamp(st.scrollY, 0, maxScrollY(w));
     InvalidateRect(w, nullptr, TRUE);
     return true;
 }
@@ -379,6 +601,7 @@ void deleteAll(HWND w) {
     }
     ListState& st = state(w);
     st.top = 0;
+    st.scrollY = 0;
     st.mark = -1;
     InvalidateRect(w, nullptr, TRUE);
 }
@@ -434,6 +657,7 @@ bool setColumnWidth(HWND w, int column, int width) {
 }
 
 void scrollBy(HWND w, int dx, int dy) {
+    if (iconView(w)) return setScrollY(w, state(w).scrollY + dy);
     setScrollX(w, state(w).scrollX + dx);
     setTop(w, state(w).top + dy);
 }
@@ -441,6 +665,24 @@ void scrollBy(HWND w, int dx, int dy) {
 // WM_VSCROLL (rows) and WM_HSCROLL (pixels).
 void scrollRequest(HWND w, bool vertical, WORD request, int position) {
     ListState& st = state(w);
+    if (iconView(w)) {
+        if (!vertical) return;
+        IconGrid g = iconGrid(w);
+        const int line = std::max(1, static_cast<int>(g.cell.cy) / 2), page = std::max(1, static_cast<int>(g.view.bottom));
+        int to = st.scrollY;
+        switch (request) {
+        case SB_LINEUP: to -= line; break;
+        case SB_LINEDOWN: to += line; break;
+        case SB_PAGEUP: to -= page; break;
+        case SB_PAGEDOWN: to += page; break;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK: to = position; break;
+        case SB_TOP: to = 0; break;
+        case SB_BOTTOM: to = INT_MAX; break;
+        default: break;
+        }
+        return setScrollY(w, to);
+    }
     Layout l = layout(w);
     int now = vertical ? st.top : st.scrollX;
     int line = vertical ? 1 : std::max(1, fontHeight(w) / 2);
@@ -464,6 +706,13 @@ void scrollRequest(HWND w, bool vertical, WORD request, int position) {
 // The scroll bars drawn in the client area: the vertical one over rows, the horizontal one over pixels.
 controls::ScrollBar scrollBar(HWND w, bool vertical) {
     ListState& st = state(w);
+    if (iconView(w)) {
+        IconGrid g = iconGrid(w);
+        RECT client;
+        GetClientRect(w, &client);
+        return controls::scrollBar(RECT{g.view.right, 0, client.right, client.bottom}, true, g.total(),
+                                   static_cast<int>(g.view.bottom), st.scrollY);
+    }
     Layout l = layout(w);
     RECT client;
     GetClientRect(w, &client);
@@ -477,6 +726,10 @@ controls::ScrollBar scrollBar(HWND w, bool vertical) {
 // A click on a scroll bar: true when the point was on one.
 bool clickScrollBar(HWND w, POINT p) {
     Layout l = layout(w);
+    if (iconView(w)) {
+        l.vbar = iconGrid(w).vbar;
+        l.hbar = false;
+    }
     for (bool vertical : {true, false}) {
         WORD request = 0;
         if ((vertical ? !l.vbar : !l.hbar) || !controls::scrollBarRequest(scrollBar(w, vertical), p, request)) continue;
@@ -573,6 +826,40 @@ void paintGrid(HWND w, HDC dc, const Layout& l) {
     DeleteObject(pen);
 }
 
+void paintIcons(HWND w, HDC dc) {
+    ListState& st = state(w);
+    IconGrid g = iconGrid(w);
+    const COLORREF back = color(st.back, COLOR_WINDOW);
+    const bool showSelection = st.focus || (style(w) & LVS_SHOWSELALWAYS);
+    HIMAGELIST images = smallIconView(w) ? st.small : st.normal;
+    const UINT format = smallIconView(w) ? DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS
+                                         : DT_CENTER | DT_WORDBREAK | DT_END_ELLIPSIS;
+    SaveDC(dc);
+    IntersectClipRect(dc, g.view.left, g.view.top, g.view.right, g.view.bottom);
+    HGDIOBJ oldFont = controls::selectFont(w, dc);
+    SetBkMode(dc, TRANSPARENT);
+    for (int i = 0; i < static_cast<int>(st.items.size()); ++i) {
+        IconParts p = iconParts(w, g, i);
+        RECT bounds = iconBounds(p);
+        if (bounds.bottom <= 0 || bounds.top >= g.view.bottom) continue;
+        const Item& item = st.items[static_cast<size_t>(i)];
+        const bool selected = showSelection && (item.state & LVIS_SELECTED);
+        if (images && item.image >= 0)
+            ImageList_DrawEx(images, item.image, dc, p.image.left, p.image.top, 0, 0, CLR_DEFAULT, CLR_DEFAULT,
+                             selected && st.focus ? ILD_SELECTED : ILD_NORMAL);
+        if (selected) fill(dc, p.label, GetSysColor(st.focus ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+        else if (st.textBack != CLR_DEFAULT && st.textBack != CLR_NONE) fill(dc, p.label, st.textBack);
+        SetTextColor(dc, selected ? GetSysColor(st.focus ? COLOR_HIGHLIGHTTEXT : COLOR_BTNTEXT) : labelColor(st, back));
+        const std::string text = subItemText(item, 0);
+        RECT t{p.label.left + kLabelPad, p.label.top + (smallIconView(w) ? 0 : 1), p.label.right - kLabelPad, p.label.bottom};
+        DrawText(dc, text.c_str(), static_cast<int>(text.size()), &t, format | DT_NOPREFIX);
+        if (st.focus && (item.state & LVIS_FOCUSED)) DrawFocusRect(dc, &p.label);
+    }
+    SelectObject(dc, oldFont);
+    RestoreDC(dc, -1);
+    if (g.vbar) controls::paintScrollBar(dc, scrollBar(w, true));
+}
+
 void paint(HWND w) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(w, &ps);
@@ -580,6 +867,11 @@ void paint(HWND w) {
     RECT client;
     GetClientRect(w, &client);
     fill(dc, client, color(st.back, COLOR_WINDOW));
+    if (iconView(w)) {
+        paintIcons(w, dc);
+        EndPaint(w, &ps);
+        return;
+    }
     Layout l = layout(w);
     SaveDC(dc);
     IntersectClipRect(dc, 0, l.header, l.view.right, l.view.bottom);
@@ -637,6 +929,11 @@ void keyDown(HWND w, WPARAM key) {
     int count = static_cast<int>(st.items.size());
     if (count == 0 && key != VK_RETURN) return;
     int focused = focusedItem(w);
+    if (iconView(w) && key != VK_RETURN) {
+        const int to = iconKeyTarget(w, static_cast<UINT>(key), focused);
+        if (to >= 0) selectOnly(w, to);
+        return;
+    }
     int page = std::max(1, layout(w).perPage);
     int to = -1;
     switch (key) {
@@ -678,6 +975,7 @@ LRESULT CALLBACK ListViewProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam
         return r;
     }
     case WM_SIZE:
+        setScrollY(w, state(w).scrollY);
         setTop(w, state(w).top);
         setScrollX(w, state(w).scrollX);
         InvalidateRect(w, nullptr, TRUE);
@@ -705,7 +1003,8 @@ LRESULT CALLBACK ListViewProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam
         keyDown(w, wParam);
         return 0;
     case WM_MOUSEWHEEL:
-        setTop(w, state(w).top - 3 * GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA);
+        if (iconView(w)) setScrollY(w, state(w).scrollY - iconGrid(w).cell.cy * GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA);
+        else setTop(w, state(w).top - 3 * GET_WHEEL_DELTA_WPARAM(wParam) / WHEEL_DELTA);
         return 0;
     case WM_VSCROLL:
     case WM_HSCROLL:
@@ -776,8 +1075,39 @@ LRESULT CALLBACK ListViewProc(HWND w, UINT message, WPARAM wParam, LPARAM lParam
         return c < static_cast<int>(st.columns.size()) ? st.columns[static_cast<size_t>(c)].width : 0;
     }
     case LVM_SETCOLUMNWIDTH: return setColumnWidth(w, static_cast<int>(wParam), static_cast<short>(LOWORD(lParam))) ? TRUE : FALSE;
-    case LVM_GETTOPINDEX: return state(w).top;
-    case LVM_GETCOUNTPERPAGE: return layout(w).perPage;
+    case LVM_GETTOPINDEX: return iconView(w) ? 0 : state(w).top;
+    case LVM_GETCOUNTPERPAGE: return iconView(w) ? static_cast<LRESULT>(state(w).items.size()) : layout(w).perPage;
+    case LVM_GETIMAGELIST: {
+        ListState& st = state(w);
+        return reinterpret_cast<LRESULT>(wParam == LVSIL_NORMAL ? st.normal : wParam == LVSIL_SMALL ? st.small
+                                         : wParam == LVSIL_STATE ? st.stateImages : nullptr);
+    }
+    case LVM_SETIMAGELIST: {
+        ListState& st = state(w);
+        HIMAGELIST* slot = wParam == LVSIL_NORMAL ? &st.normal : wParam == LVSIL_SMALL ? &st.small
+                           : wParam == LVSIL_STATE ? &st.stateImages : nullptr;
+        if (!slot) return 0;
+        HIMAGELIST old = *slot;
+        *slot = reinterpret_cast<HIMAGELIST>(lParam);
+        setScrollY(w, st.scrollY);
+        InvalidateRect(w, nullptr, TRUE);
+        return reinterpret_cast<LRESULT>(old);
+    }
+    case LVM_SETICONSPACING: {
+        ListState& st = state(w);
+        const SIZE old = cellSize(w);
+        // -1 (or 0) restores the system's spacing for that direction.
+        const short cx = static_cast<short>(LOWORD(lParam)), cy = static_cast<short>(HIWORD(lParam));
+        st.spacing = SIZE{cx > 0 ? cx : 0, cy > 0 ? cy : 0};
+        setScrollY(w, st.scrollY);
+        InvalidateRect(w, nullptr, TRUE);
+        return MAKELRESULT(old.cx, old.cy);
+    }
+    case LVM_GETITEMSPACING: {
+        const SIZE cell = cellSize(w);
+        return MAKELRESULT(cell.cx, cell.cy);
+    }
+    case LVM_ARRANGE: InvalidateRect(w, nullptr, TRUE); return iconView(w) ? TRUE : FALSE;
     case LVM_SETITEMSTATE: {
         auto* lv = reinterpret_cast<const LVITEM*>(lParam);
         if (!lv) return FALSE;

@@ -64,6 +64,8 @@ int GetSystemMetrics(int index) {
     case SM_CXFRAME: case SM_CYFRAME: return 4;
     case SM_CXDOUBLECLK: case SM_CYDOUBLECLK: return 4;
     case SM_CXEDGE: case SM_CYEDGE: return 2;
+    case SM_CXICONSPACING: case SM_CYICONSPACING: return 75;
+    case SM_CXMENUCHECK: case SM_CYMENUCHECK: return 13;
     case SM_CXSMICON: case SM_CYSMICON: return 16;
     default: return 0;
     }

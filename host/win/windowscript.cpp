@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <vector>
+#include "win/menus.h"
 #include "win/render.h"
 #include "win/winuser.h"
 
@@ -85,7 +86,7 @@ bool target(const std::string& s, WindowEventTarget& t) {
 }
 
 const char* const kVerbs[] = {"click", "dblclick", "press", "release", "move", "drag", "wheel",
-                              "type", "key", "keydown", "keyup", "wait", "picture"};
+                              "type", "key", "keydown", "keyup", "wait", "picture", "menu"};
 
 std::string lower(std::string s) {
     for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
@@ -169,6 +170,7 @@ HWND pictureWindow(const WindowEventTarget& t, std::string& error) {
     case WindowEventTarget::Active: window = active; break;
     case WindowEventTarget::Control: window = lookUpControl(active, t.id); break;
     case WindowEventTarget::Frame: window = scriptSite().frame ? scriptSite().frame() : nullptr; break;
+    case WindowEventTarget::Menu: window = cadhostOpenPopupMenu(); break;
     case WindowEventTarget::Bar: window = byTitle(siteBars(), t.title); break;
     case WindowEventTarget::Titled: {
         std::vector<HWND> windows;
@@ -184,6 +186,7 @@ HWND pictureWindow(const WindowEventTarget& t, std::string& error) {
     case WindowEventTarget::Frame: error = "no main frame to picture"; break;
     case WindowEventTarget::Bar: error = "no bar \"" + t.title + "\" to picture"; break;
     case WindowEventTarget::Titled: error = "no window \"" + t.title + "\" to picture"; break;
+    case WindowEventTarget::Menu: error = "no open menu to picture"; break;
     default: error = "no window to picture"; break;
     }
     return nullptr;
@@ -274,6 +277,16 @@ bool expand(const WindowEventCommand& c, std::deque<WindowInputEvent>& out, std:
         e.kind = WindowInputEvent::Wait;
         e.milliseconds = c.milliseconds;
         out.push_back(e);
+        return true;
+    }
+    case WindowEventCommand::Menu: {
+        POINT p{0, 0};
+        if (!cadhostPopupMenuItemPoint(c.text.c_str(), &p)) {
+            error = "menu: no open menu has the item " + c.text;
+            return false;
+        }
+        out.push_back(mouse(WindowInputEvent::ButtonDown, p, 0));
+        out.push_back(mouse(WindowInputEvent::ButtonUp, p, 0));
         return true;
     }
     case WindowEventCommand::Picture: {
@@ -448,11 +461,22 @@ bool cadhostParseWindowEvent(const std::string& line, WindowEventCommand& c, std
         }
         if (kind == "frame") {
             c.target.kind = WindowEventTarget::Frame;
+        } else if (kind == "menu") {
+            c.target.kind = WindowEventTarget::Menu;
         } else if (quoted[1] || !target(w[1], c.target) ||
                    (c.target.kind != WindowEventTarget::Active && c.target.kind != WindowEventTarget::Control)) {
             return badTarget(w[1]);
         }
         c.text = w[2];
+        return true;
+    }
+    if (verb == "menu") {
+        c.verb = WindowEventCommand::Menu;
+        if (!args(1, 1) || !quoted[1] || w[1].empty()) {
+            error = "menu: the quoted text of an item";
+            return false;
+        }
+        c.text = w[1];
         return true;
     }
     error = "unknown window event: " + w[0];

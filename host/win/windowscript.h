@@ -21,12 +21,14 @@
 //   picture bar "<title>" "<path>"  a PNG of the docked or floating bar with that title
 //   picture window "<title>" "<path>"  a PNG of the top-level window or bar with that text
 //   picture frame "<path>"          a PNG of the main frame with its docked bars
+//   menu "<item text>"              a click on the item of the open popup menu with that text
+//                                   ('&' and what follows a tab left out)
 //
 // <target>: #<id> (the centre of the control with that id: a visible one in the active window,
 // searched through its descendants, else in the bars (docked or floating), else a hidden one in
 // the active window), #<id>@<x>,<y> (a point in that control's client area), @<x>,<y>
 // (a point in the active window's client area) or <x>,<y> (a screen point).
-// <window>: active, or #<id> (a control of the active window).
+// <window>: active, menu (the open popup menu), or #<id> (a control of the active window).
 // Blank lines and lines starting with ; are skipped.
 #include <functional>
 #include <string>
@@ -34,7 +36,7 @@
 #include "win/headless.h"
 
 struct WindowEventTarget {
-    enum Kind { None, Control, Client, Screen, Active, Bar, Titled, Frame };
+    enum Kind { None, Control, Client, Screen, Active, Bar, Titled, Frame, Menu };
     Kind kind = None;
     int id = 0;
     POINT pt{0, 0};
@@ -43,7 +45,7 @@ struct WindowEventTarget {
 };
 
 struct WindowEventCommand {
-    enum Verb { Skip, Click, DoubleClick, Press, Release, Move, Drag, Wheel, Type, Key, KeyDown, KeyUp, Wait, Picture };
+    enum Verb { Skip, Click, DoubleClick, Press, Release, Move, Drag, Wheel, Type, Key, KeyDown, KeyUp, Wait, Picture, Menu };
     Verb verb = Skip;
     WindowEventTarget target;
     WindowEventTarget to;  // Drag

@@ -1,6 +1,9 @@
 #pragma once
 // Device contexts, pens, brushes and fonts of the window framework, drawn with Cairo and Pango,
 // and the classic system colours and metrics.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
 #include "win/windef.h"
 
 #define RGB(r, g, b) static_cast<COLORREF>(static_cast<BYTE>(r) | (static_cast<DWORD>(static_cast<BYTE>(g)) << 8) | (static_cast<DWORD>(static_cast<BYTE>(b)) << 16))
@@ -80,6 +83,7 @@ constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL =
     SM_CXFIXEDFRAME = 7, SM_CYFIXEDFRAME = 8, SM_CXICON = 11, SM_CYICON = 12, SM_CXCURSOR = 13,
     SM_CYCURSOR = 14, SM_CYMENU = 15, SM_CXFRAME = 32, SM_CYFRAME = 33, SM_CXDOUBLECLK = 36,
     SM_CYDOUBLECLK = 37, SM_CXEDGE = 45, SM_CYEDGE = 46, SM_CXSMICON = 49, SM_CYSMICON = 50;
+constexpr int SM_CXICONSPACING = 38, SM_CYICONSPACING = 39, SM_CXMENUCHECK = 71, SM_CYMENUCHECK = 72;
 
 CADHOST_API DWORD GetSysColor(int index);
 CADHOST_API HBRUSH GetSysColorBrush(int index);
@@ -104,7 +108,6 @@ CADHOST_API HFONT CreateFont(int height, int width, int escapement, int orientat
                              DWORD italic, DWORD underline, DWORD strikeOut, DWORD charSet,
                              DWORD outPrecision, DWORD clipPrecision, DWORD quality,
                              DWORD pitchAndFamily, const char* face);
-// Bitmaps: only their size and depth are kept (icons answer theirs through GetIconInfo).
 typedef HGDIOBJ HBITMAP;
 struct BITMAP {
     LONG bmType;
@@ -151,6 +154,73 @@ CADHOST_API BOOL TextOut(HDC dc, int x, int y, const char* text, int length);
 CADHOST_API int DrawText(HDC dc, const char* text, int length, RECT* rect, UINT format);
 CADHOST_API BOOL GetTextExtentPoint32(HDC dc, const char* text, int length, SIZE* size);
 CADHOST_API BOOL GetTextMetrics(HDC dc, TEXTMETRIC* metrics);
+
+// Bitmaps with pixels, memory contexts and block transfers. A bitmap keeps 24-bit colour pixels
+// whatever depth it was made from; GetObject answers the depth it was made with.
+struct RGBQUAD {
+    BYTE rgbBlue;
+    BYTE rgbGreen;
+    BYTE rgbRed;
+    BYTE rgbReserved;
+};
+struct BITMAPINFOHEADER {
+    DWORD biSize;
+    LONG biWidth;
+    LONG biHeight;  // positive: rows bottom-up; negative: top-down
+    WORD biPlanes;
+    WORD biBitCount;
+    DWORD biCompression;
+    DWORD biSizeImage;
+    LONG biXPelsPerMeter;
+    LONG biYPelsPerMeter;
+    DWORD biClrUsed;
+    DWORD biClrImportant;
+};
+typedef BITMAPINFOHEADER* LPBITMAPINFOHEADER;
+struct BITMAPINFO {
+    BITMAPINFOHEADER bmiHeader;
+    RGBQUAD bmiColors[1];
+};
+typedef BITMAPINFO* LPBITMAPINFO;
+constexpr DWORD BI_RGB = 0, BI_BITFIELDS = 3;
+constexpr DWORD CBM_INIT = 0x04;
+constexpr UINT DIB_RGB_COLORS = 0, DIB_PAL_COLORS = 1;
+// Raster operations of BitBlt and StretchBlt.
+constexpr DWORD SRCCOPY = 0x00CC0020, PATCOPY = 0x00F00021, BLACKNESS = 0x00000042, WHITENESS = 0x00FF0062;
+// Stretch modes.
+constexpr int BLACKONWHITE = 1, WHITEONBLACK = 2, COLORONCOLOR = 3, HALFTONE = 4;
+
+// A memory context of one pixel until a bitmap is selected into it; drawing goes into the bitmap.
+CADHOST_API HDC CreateCompatibleDC(HDC dc);
+CADHOST_API HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
+// A bitmap from a DIB of 1, 4, 8, 16, 24 or 32 bits a pixel (BI_RGB, or BI_BITFIELDS at 16 and
+// 32), either row order. The header and the bits are checked against the global memory block
+// or resource they lie in, and against the image size limit; null for a header that does not fit.
+CADHOST_API HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits,
+                                   const BITMAPINFO* info, UINT usage);
+// Copies rows of a bitmap out as a 24 or 32-bit DIB (bits null: fills the header only); answers
+// the rows copied.
+CADHOST_API int GetDIBits(HDC dc, HBITMAP bitmap, UINT start, UINT lines, void* bits, BITMAPINFO* info, UINT usage);
+CADHOST_API BOOL BitBlt(HDC dc, int x, int y, int cx, int cy, HDC source, int x1, int y1, DWORD rop);
+CADHOST_API BOOL StretchBlt(HDC dc, int x, int y, int cx, int cy, HDC source, int xs, int ys, int cxs, int cys,
+                            DWORD rop);
+CADHOST_API int SetStretchBltMode(HDC dc, int mode);
+CADHOST_API int GetStretchBltMode(HDC dc);
+// Palettes: the display is true colour; only "no palette" is ever selected.
+typedef HGDIOBJ HPALETTE;
+CADHOST_API HPALETTE SelectPalette(HDC dc, HPALETTE palette, BOOL forceBackground);
+CADHOST_API UINT RealizePalette(HDC dc);
+// Bitmap resources (RT_BITMAP) of a module.
+CADHOST_API HBITMAP LoadBitmapA(HINSTANCE module, LPCSTR name);
+CADHOST_API HBITMAP LoadBitmap(HINSTANCE module, LPCSTR name);
+// Host side: a bitmap's pixels, rows top to bottom of opaque 0xFFRRGGBB; false for no bitmap.
+CADHOST_API bool cadhostBitmapPixels(HBITMAP bitmap, std::vector<std::uint32_t>& pixels, int& width, int& height);
+// Host side: a new bitmap of those pixels (their alpha is dropped); null beyond the size limit.
+CADHOST_API HBITMAP cadhostBitmapFromPixels(const std::vector<std::uint32_t>& pixels, int width, int height);
+// Host side: decodes a DIB whose header and colour table take infoBytes and whose rows take
+// bitsBytes, into rows top to bottom of 0xFFRRGGBB; false for anything that does not fit.
+CADHOST_API bool cadhostDecodeDib(const void* info, std::size_t infoBytes, const void* bits, std::size_t bitsBytes,
+                                  std::vector<std::uint32_t>& pixels, int& width, int& height);
 
 // Host side: a context drawing into an ARGB32 Cairo image surface (a cairo_surface_t*), its
 // origin at (x, y) of the surface. Deleted with DeleteDC.

@@ -59,7 +59,11 @@ for target in $targets; do
         extra="$ROOT/host/db/dwgpreview.cpp $ROOT/host/db/dwglayout.cpp $ROOT/host/gi/dib.cpp \
             $(pkg-config --cflags --libs cairo)" ;;
     # The icon decoder and the bitmap code compiled in, instrumented, over the library's.
-    icon_fuzz) extra="$ROOT/host/win/icons.cpp $ROOT/host/win/gdi.cpp $ROOT/host/gi/dib.cpp $(pkg-config --cflags --libs cairo)" ;;
+    icon_fuzz) extra="$ROOT/host/win/icons.cpp $ROOT/host/win/gdi.cpp $ROOT/host/win/bitmaps.cpp $ROOT/host/gi/dib.cpp \
+        $(pkg-config --cflags --libs cairo)" ;;
+    # The DIB reader, the blits and the drawing code compiled in, instrumented, over the library's.
+    createdibitmap_fuzz) extra="$ROOT/host/win/bitmaps.cpp $ROOT/host/win/gdi.cpp $ROOT/host/gi/dib.cpp \
+        $(pkg-config --cflags --libs cairo)" ;;
     savefiles_fuzz) extra="$ROOT/host/db/filereplace.cpp" ;;
     lisp_fuzz) extra=$(cd "$ROOT/host" && host_objects ed/lisp*.cpp) ;;
     dxftokens_fuzz) extra="$ROOT/host/db/dxftokens.cpp" ;;
