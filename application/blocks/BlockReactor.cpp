@@ -4,6 +4,7 @@
 #include "GripBinding.h"
 #include "ZEFTGripPoint.h"
 #include "blocks/CurrentSpace.h"
+#include "browser/BlockList.h"
 #include "db/blockref.h"
 #include "ed/sysvar.h"
 
@@ -100,6 +101,7 @@ void AsdkblockReactor::commandWillStart(const char* cmdStr) {
 }
 
 void AsdkblockReactor::commandEnded(const char* cmdStr) {
+    if (cmdStr && strcasecmp(cmdStr, "PURGE") == 0 && blockList) blockList->refresh();
     if (!cmdStr || !isInsertCommand(cmdStr)) return;
     if (AcDbBlockTableRecord* space = openCurrentSpace()) {
         const AcDbObjectId found = lastPlainReferenceIn(space);
@@ -118,5 +120,13 @@ void AsdkblockReactor::commandCancelled(const char* cmdStr) {
 }
 
 void AsdkblockReactor::commandFailed(const char* cmdStr) { commandCancelled(cmdStr); }
+
+void AsdkblockReactor::endInsert(AcDbDatabase* to) {
+    if (to && blockList) blockList->refresh();
+}
+
+void AsdkblockReactor::endDeepClone(AcDbIdMapping&) {
+    if (blockList) blockList->refresh();
+}
 
 void AsdkblockReactor::restoreAttreq() const { setAttreq(m_savedAttreq); }

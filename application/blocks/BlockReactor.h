@@ -6,6 +6,8 @@
 #include "ed/editor.h"
 
 class AcDbBlockReference;
+class CBlockList;
+class CDockCtrls;
 
 class AsdkblockReactor : public AcEditorReactor {
 public:
@@ -15,6 +17,8 @@ public:
     void commandEnded(const char* cmdStr) override;
     void commandCancelled(const char* cmdStr) override;
     void commandFailed(const char* cmdStr) override;
+    void endInsert(AcDbDatabase* to) override;
+    void endDeepClone(AcDbIdMapping& idMap) override;
 
     // Builds the intelligent reference in place of a plain one; takes `reference` (open for
     // read) over and closes it. `space` stays open.
@@ -24,6 +28,11 @@ public:
     bool convertToIntelligentBlock(AcDbBlockTableRecord* space, AcDbBlockReference* reference);
 
     int savedAttreq() const { return m_savedAttreq; }
+
+    // The browser's block list and panel while they exist; refreshed after PURGE, inserts and
+    // deep clones.
+    CBlockList* blockList = nullptr;
+    CDockCtrls* browserPanel = nullptr;
     AcDbObjectId lastPlainReference() const { return m_lastPlainReference; }
 
 private:

@@ -3,6 +3,7 @@
 #include "ZEFTAttributeDefinition.h"
 #include "attedit/AceAttEditDlg.h"
 #include "attedit/AttributeEditDlg.h"
+#include "browser/ResizableDockingDialog.h"
 #include "ZEFTBlockReference.h"
 #include "blocks/CurrentSpace.h"
 #include "blocks/IntelligentAttributes.h"
@@ -88,7 +89,26 @@ void runAttributeDialog(ZEFTBlockReference* reference) {
 
 AcDbBlockTableRecord* lookUpBlockDefinition(const char* name) { return openBlockDefinition(name); }
 
-void blocksCommand() { acutPrintf("\nThe block-library browser is not available in this version."); }
+void blocksCommand() {
+    if (CResizableDockingDialog* bar = dockBar()) {
+        bar->RestoreControlBar(AFX_IDW_DOCKBAR_LEFT);
+        bar->ShowWindow(SW_SHOW);
+        bar->RestoreControlBar(AFX_IDW_DOCKBAR_LEFT);
+        return;
+    }
+    createDockBar();
+    CResizableDockingDialog* bar = dockBar();
+    CAcModuleResourceOverride resources(resourceInstance());
+    if (!bar->create(acedGetAcadFrame(), loadResourceString(IDS_PRODUCT), CRect(0, 0, 150, 500))) {
+        destroyDockBar();
+        return;
+    }
+    static const CLSID kToolId = {0xE818D0AA, 0x0E31, 0x4789, {0xB8, 0xE2, 0x2C, 0x13, 0x04, 0x8B, 0x6E, 0x10}};
+    bar->SetToolID(&kToolId);
+    bar->EnableDocking(CBRS_ALIGN_LEFT | CBRS_ALIGN_RIGHT);
+    bar->m_bHoldContentLayout = false;
+    bar->RestoreControlBar(AFX_IDW_DOCKBAR_LEFT);
+}
 
 void ddatteCommand() { runAttributeDialog(nullptr); }
 

@@ -1,5 +1,6 @@
 #include "frame/Renvale4App.h"
 #include "blocks/BlockReactor.h"
+#include "browser/ResizableDockingDialog.h"
 #include "controls/Tips.h"
 #include "ed/editor.h"
 #include "ed/winapp.h"
@@ -11,6 +12,7 @@
 namespace {
 HINSTANCE g_resourceInstance = nullptr;
 AsdkblockReactor* g_editorReactor = nullptr;
+CResizableDockingDialog* g_dockBar = nullptr;
 AC_IMPLEMENT_EXTENSION_MODULE(renvaleExtensionModule)
 
 #ifdef CADHOST_R15
@@ -30,6 +32,7 @@ void attach(void* instance) {
 
 void detach() {
     renvaleExtensionModule.DetachInstance();
+    destroyDockBar();
     if (g_editorReactor) {
         acedEditor->removeReactor(g_editorReactor);
         delete g_editorReactor;
@@ -49,6 +52,16 @@ CRenvale4App& renvaleApp() {
 
 HINSTANCE resourceInstance() { return g_resourceInstance; }
 AsdkblockReactor* editorReactor() { return g_editorReactor; }
+CResizableDockingDialog* dockBar() { return g_dockBar; }
+
+void createDockBar() { g_dockBar = new CResizableDockingDialog; }
+
+void destroyDockBar() {
+    if (!g_dockBar) return;
+    if (::IsWindow(g_dockBar->m_hWnd)) g_dockBar->DestroyWindow();
+    delete g_dockBar;
+    g_dockBar = nullptr;
+}
 
 AcRx::AppRetCode CRenvale4App::On_kInitAppMsg(void* pkt) {
     const AcRx::AppRetCode result = AcRxArxApp::On_kInitAppMsg(pkt);
@@ -75,6 +88,7 @@ AcRx::AppRetCode CRenvale4App::On_kInitAppMsg(void* pkt) {
 AcRx::AppRetCode CRenvale4App::On_kUnloadAppMsg(void* pkt) {
     const AcRx::AppRetCode result = AcRxArxApp::On_kUnloadAppMsg(pkt);
     removeCommands();
+    destroyDockBar();
     return result;
 }
 

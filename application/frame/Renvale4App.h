@@ -5,6 +5,7 @@
 #include "win/resources.h"
 
 class AsdkblockReactor;
+class CResizableDockingDialog;
 
 class CRenvale4App : public AcRxArxApp {
 public:
@@ -21,6 +22,10 @@ CRenvale4App& renvaleApp();
 HINSTANCE resourceInstance();
 // The one editor reactor, from DLL attach to DLL detach (null outside).
 AsdkblockReactor* editorReactor();
+// The browser's bar: made by the first BLOCKS, destroyed at unload or detach.
+CResizableDockingDialog* dockBar();
+void createDockBar();
+void destroyDockBar();
 
 #define RENVALE_API __attribute__((visibility("default")))
 

@@ -114,6 +114,7 @@ private:
     };
 
 CADHOST_DECLARE_TABLE(AcDbBlockTable, AcDbBlockTableRecord)
+using AcDbBlockTableIterator = AcDbSymbolTableIterator;
 CADHOST_DECLARE_TABLE(AcDbLayerTable, AcDbLayerTableRecord)
 CADHOST_DECLARE_TABLE(AcDbLinetypeTable, AcDbLinetypeTableRecord)
 CADHOST_DECLARE_TABLE(AcDbTextStyleTable, AcDbTextStyleTableRecord)

@@ -1,6 +1,8 @@
 // Window objects: handle maps, subclassing, creation and message dispatch through message maps.
 #include "ui/wnd.h"
+#include <cstdio>
 #include <map>
+#include <string>
 #include <memory>
 #include <vector>
 #include "ui/dialog.h"
@@ -366,3 +368,25 @@ const AFX_MSGMAP* CWnd::GetThisMessageMap() {
 }
 
 const AFX_MSGMAP* CWnd::GetMessageMap() const { return GetThisMessageMap(); }
+
+LPCTSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor, HBRUSH background, HICON icon) {
+    static std::map<std::string, std::string> names;
+    char name[96];
+    std::snprintf(name, sizeof name, "Afx:%x:%p:%p:%p", classStyle, static_cast<void*>(cursor),
+                  static_cast<void*>(background), static_cast<void*>(icon));
+    auto [it, added] = names.emplace(name, name);
+    if (added) {
+        WNDCLASS wc{};
+        wc.style = classStyle;
+        wc.lpfnWndProc = &DefWindowProc;
+        wc.hCursor = cursor;
+        wc.hbrBackground = background;
+        wc.hIcon = icon;
+        wc.lpszClassName = it->second.c_str();
+        if (!RegisterClass(&wc)) {
+            names.erase(it);
+            return nullptr;
+        }
+    }
+    return it->second.c_str();
+}

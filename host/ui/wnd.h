@@ -136,6 +136,7 @@ public:
     virtual BOOL OnCmdMsg(UINT id, int code, void* extra, void* handlerInfo);
     // Handles the current message the default way.
     LRESULT Default();
+    void SetRedraw(BOOL redraw = TRUE) { ::SendMessage(m_hWnd, WM_SETREDRAW, redraw ? 1 : 0, 0); }
 
 protected:
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -212,3 +213,8 @@ private:
 // Kinds of WM_CTLCOLOR for OnCtlColor.
 constexpr UINT CTLCOLOR_MSGBOX = 0, CTLCOLOR_EDIT = 1, CTLCOLOR_LISTBOX = 2, CTLCOLOR_BTN = 3,
     CTLCOLOR_DLG = 4, CTLCOLOR_SCROLLBAR = 5, CTLCOLOR_STATIC = 6;
+
+// Registers (once) a window class of the given style, cursor, background and icon whose windows
+// the framework drives, and answers its name.
+CADHOST_API LPCTSTR AfxRegisterWndClass(UINT classStyle, HCURSOR cursor = nullptr, HBRUSH background = nullptr,
+                                        HICON icon = nullptr);

@@ -306,6 +306,36 @@ BOOL StretchBlt(HDC dc, int x, int y, int cx, int cy, HDC source, int xs, int ys
     cairo_set_operator(pc, CAIRO_OPERATOR_SOURCE);
     cairo_paint(pc);
     cairo_destroy(pc);
+    // Shrinking in the black-on-white and white-on-black modes keeps the dark (light) pixels: the
+    // source pixels that fall on one target pixel are combined by AND (OR), as the platform does.
+    const int tw = std::abs(cx), th = std::abs(cy);
+    if ((c->stretchMode == BLACKONWHITE || c->stretchMode == WHITEONBLACK) && (sw > tw || sh > th) &&
+        acgiImageSizeAllowed(tw, th)) {
+        cairo_surface_flush(part);
+        cairo_surface_t* combined = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, tw, th);
+        const auto* from = cairo_image_surface_get_data(part);
+        auto* to = cairo_image_surface_get_data(combined);
+        const int fromStride = cairo_image_surface_get_stride(part), toStride = cairo_image_surface_get_stride(combined);
+        const bool keepDark = c->stretchMode == BLACKONWHITE;
+        for (int ty = 0; ty < th; ++ty) {
+            const int y0 = static_cast<int>(int64_t(ty) * sh / th), y1 = std::max(y0 + 1, static_cast<int>(int64_t(ty + 1) * sh / th));
+            for (int tx = 0; tx < tw; ++tx) {
+                const int x0 = static_cast<int>(int64_t(tx) * sw / tw), x1 = std::max(x0 + 1, static_cast<int>(int64_t(tx + 1) * sw / tw));
+                uint32_t v = keepDark ? 0xFFFFFFFFu : 0xFF000000u;
+                for (int yy = y0; yy < y1; ++yy)
+                    for (int xx = x0; xx < x1; ++xx) {
+                        uint32_t p;
+                        std::memcpy(&p, from + yy * fromStride + xx * 4, 4);
+                        v = keepDark ? (v & p) : (v | p);
+                    }
+                std::memcpy(to + ty * toStride + tx * 4, &v, 4);
+            }
+        }
+        cairo_surface_mark_dirty(combined);
+        cairo_surface_destroy(part);
+        part = combined;
+    }
+    const int pw = cairo_image_surface_get_width(part), ph = cairo_image_surface_get_height(part);
     gdi::prepare(c);
     cairo_t* cr = c->cr;
     cairo_save(cr);
@@ -315,7 +345,7 @@ BOOL StretchBlt(HDC dc, int x, int y, int cx, int cy, HDC source, int xs, int ys
     // A target of negative extent mirrors the image.
     const bool flipX = cx < 0, flipY = cy < 0;
     cairo_translate(cr, flipX ? d.right - d.left : 0, flipY ? d.bottom - d.top : 0);
-    cairo_scale(cr, double(std::abs(cx)) / sw * (flipX ? -1 : 1), double(std::abs(cy)) / sh * (flipY ? -1 : 1));
+    cairo_scale(cr, double(tw) / pw * (flipX ? -1 : 1), double(th) / ph * (flipY ? -1 : 1));
     cairo_set_source_surface(cr, part, 0, 0);
     cairo_pattern_set_filter(cairo_get_source(cr), c->stretchMode == HALFTONE ? CAIRO_FILTER_GOOD : CAIRO_FILTER_NEAREST);
     cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);

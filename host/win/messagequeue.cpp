@@ -139,7 +139,7 @@ bool dueTimer(MSG* msg) {
 bool pendingPaint(MSG* msg) {
     for (HWND h : winstate::allWindows()) {
         winstate::Window* w = winstate::find(h);
-        if (!w || w->destroying || winstate::isEmpty(w->invalid) || !IsWindowVisible(h)) continue;
+        if (!w || w->destroying || w->noRedraw || winstate::isEmpty(w->invalid) || !IsWindowVisible(h)) continue;
         w->paintPending = true;
         w->paintRect = w->invalid;
         w->paintErase = w->eraseNeeded;

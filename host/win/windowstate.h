@@ -35,6 +35,7 @@ struct Window {
     bool created = false;
     RECT invalid{};            // client coordinates; empty when valid
     bool eraseNeeded = false;
+    bool noRedraw = false;      // WM_SETREDRAW FALSE: no painting until it is switched on again
     bool paintPending = false;  // a WM_PAINT for the window was taken from the queue
     RECT paintRect{};
     bool paintErase = false;

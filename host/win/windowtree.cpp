@@ -684,6 +684,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return n;
     }
     case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->text.size());
+    case WM_SETREDRAW:
+        w->noRedraw = wParam == 0;
+        if (wParam) InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
     case WM_SETFONT:
         w->font = reinterpret_cast<HFONT>(wParam);
         if (LOWORD(lParam)) InvalidateRect(hwnd, nullptr, TRUE);

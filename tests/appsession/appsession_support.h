@@ -100,21 +100,24 @@ protected:
         fs::remove_all(folder);
     }
 
-    // Script lines; a line that starts with ";" (a comment to the program, also inside a dialog)
-    // is handed to the probe when it is read: ";open objects" records the working drawing's
-    // open-object count, anything else goes to the test's own probe.
+    // Script lines; a line that starts with ";" is not given to the program: it runs the probe at
+    // the moment the program asks for the next line (at a prompt or while a window waits), and
+    // the line after it is read instead. ";open objects" records the working drawing's
+    // open-object count; any other goes to the test's own probe without its ";".
     class ProbingSource : public AcEdLineSource {
     public:
         explicit ProbingSource(Session& session) : AcEdLineSource(false, true), m_session(session) {}
         bool readLine(std::string& line) override {
-            if (!AcEdLineSource::readLine(line)) return false;
-            if (line == ";open objects") {
-                AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
-                m_session.openCounts.push_back(db ? db->numOpenObjects() : -1);
-            } else if (!line.empty() && line[0] == ';' && m_session.probe) {
-                m_session.probe(line.substr(1));
+            while (AcEdLineSource::readLine(line)) {
+                if (line.empty() || line[0] != ';') return true;
+                if (line == ";open objects") {
+                    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+                    m_session.openCounts.push_back(db ? db->numOpenObjects() : -1);
+                } else if (m_session.probe) {
+                    m_session.probe(line.substr(1));
+                }
             }
-            return true;
+            return false;
         }
 
     private:

@@ -78,7 +78,6 @@ TEST_F(Session, ModuleCommandsReplaceTheHostsAndLeaveWithTheModule) {
     const size_t enhanced = out.find("Select a block: ", ask + 1);
     EXPECT_NE(enhanced, std::string::npos) << "and so is EATTEDIT\n" << out;
     EXPECT_NE(out.find("Select a block: ", enhanced + 1), std::string::npos) << "and c:ddatte\n" << out;
-    EXPECT_NE(out.find("browser is not available"), std::string::npos) << out;
     const std::string module = fs::path(moduleUnderTest()).stem().string();
     EXPECT_EQ(run("ARX\nUnload\n" + module + "\nBLOCKS\n"), 1) << out;
     EXPECT_NE(out.find("Unknown command"), std::string::npos) << out;

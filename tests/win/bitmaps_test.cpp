@@ -202,6 +202,32 @@ TEST(MemoryDcTest, StretchBltScalesAndBitBltCopiesBetweenContexts) {
     EXPECT_EQ(SelectPalette(nullptr, nullptr, FALSE), nullptr);
 }
 
+TEST(MemoryDcTest, ShrinkingKeepsDarkOrLightPixelsByTheStretchMode) {
+    // A white 4 x 4 image with a one-pixel black cross bar, shrunk to 2 x 2.
+    HDC source = CreateCompatibleDC(nullptr);
+    HBITMAP image = CreateCompatibleBitmap(source, 4, 4);
+    HGDIOBJ oldSource = SelectObject(source, image);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x) SetPixel(source, x, y, y == 1 ? kBlack : kWhite);
+    HDC target = CreateCompatibleDC(source);
+    HBITMAP small = CreateCompatibleBitmap(target, 2, 2);
+    HGDIOBJ oldTarget = SelectObject(target, small);
+    auto shrunk = [&](int mode) {
+        SetStretchBltMode(target, mode);
+        EXPECT_TRUE(StretchBlt(target, 0, 0, 2, 2, source, 0, 0, 4, 4, SRCCOPY));
+        return std::vector<COLORREF>{GetPixel(target, 0, 0), GetPixel(target, 1, 0), GetPixel(target, 0, 1),
+                                     GetPixel(target, 1, 1)};
+    };
+    EXPECT_EQ(shrunk(BLACKONWHITE), (std::vector<COLORREF>{kBlack, kBlack, kWhite, kWhite})) << "the line stays";
+    EXPECT_EQ(shrunk(WHITEONBLACK), std::vector<COLORREF>(4, kWhite)) << "white wins";
+    SelectObject(target, oldTarget);
+    SelectObject(source, oldSource);
+    DeleteObject(small);
+    DeleteObject(image);
+    DeleteDC(target);
+    DeleteDC(source);
+}
+
 TEST(GlobalMemoryTest, BlocksLockSizeAndFree) {
     HGLOBAL block = GlobalAlloc(GHND, 10);
     ASSERT_NE(block, nullptr);
