@@ -199,28 +199,39 @@ void addExtents(Measure& measure, const AcGiPrimitive& p, AcDbExtents& ext) {
 
 }  // namespace
 
+// Cohen-Sutherland: an end outside is moved onto the side it lies beyond, from the slope, so
+// that a segment along an axis keeps its other coordinate exactly however far its ends lie.
 bool acgiClipSegment(double& x0, double& y0, double& x1, double& y1, double lo, double hi) {
-    double t0 = 0, t1 = 1;
-    const double dx = x1 - x0, dy = y1 - y0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0 - lo, hi - x0, y0 - lo, hi - y0};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0) return false;
-            continue;
+    const auto code = [lo, hi](double x, double y) {
+        return (x < lo ? 1 : 0) | (x > hi ? 2 : 0) | (y < lo ? 4 : 0) | (y > hi ? 8 : 0);
+    };
+    int c0 = code(x0, y0), c1 = code(x1, y1);
+    for (int step = 0; step < 8; ++step) {
+        if (!(c0 | c1)) return true;
+        if (c0 & c1) return false;
+        const int out = c0 ? c0 : c1;
+        double x, y;
+        if (out & 3) {
+            x = (out & 1) ? lo : hi;
+            y = y0 + (y1 - y0) * ((x - x0) / (x1 - x0));
+        } else {
+            y = (out & 4) ? lo : hi;
+            x = x0 + (x1 - x0) * ((y - y0) / (y1 - y0));
         }
-        const double r = q[i] / p[i];
-        if (p[i] < 0) t0 = std::max(t0, r);
-        else t1 = std::min(t1, r);
-        if (t0 > t1) return false;
+        if (!std::isfinite(x) || !std::isfinite(y)) return false;
+        if (out == c0) {
+            x0 = x;
+            y0 = y;
+            c0 = code(x0, y0);
+        } else {
+            x1 = x;
+            y1 = y;
+            c1 = code(x1, y1);
+        }
     }
-    const double nx0 = x0 + t0 * dx, ny0 = y0 + t0 * dy;
-    x1 = x0 + t1 * dx;
-    y1 = y0 + t1 * dy;
-    x0 = nx0;
-    y0 = ny0;
-    return true;
+    return !(c0 | c1);
 }
+
 std::string acgiDisplayText(const std::string& text) { return displayText(text); }
 
 void acgiShowText(cairo_t* cr, const char* utf8, const cairo_matrix_t& fontMatrix, double x, double y) {

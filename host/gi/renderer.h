@@ -10,7 +10,7 @@ class AcDbDatabase;
 CADHOST_API std::string acgiDisplayText(const std::string& text);
 // Cap height of the sans face that draws text, at size 1.
 CADHOST_API double acgiTextCapHeight();
-// Liang-Barsky clip of a segment to the square [lo, hi] x [lo, hi]; false when nothing is left.
+// Clips a segment to the square [lo, hi] x [lo, hi]; false when nothing is left.
 CADHOST_API bool acgiClipSegment(double& x0, double& y0, double& x1, double& y1, double lo, double hi);
 
 struct CADHOST_API AcGiRenderOptions {
