@@ -134,7 +134,7 @@ struct AcGsDevice::Renderer {
         node.recorded = true;
     }
 
-    void draw(AcGsView& view, cairo_t* cr, int width, int height, AcGiRgb background) {
+    void draw(AcGsView& view, cairo_surface_t* image, int width, int height, AcGiRgb background) {
         gs::Camera camera;
         // Device y runs up; device pixel (x, y) is centred at image point (x + 0.5, height - y - 0.5).
         const AcGeMatrix3d flip = [&] {
@@ -157,7 +157,7 @@ struct AcGsDevice::Renderer {
             for (size_t i = 0; i < node->primitives.size(); ++i)
                 if (node->colors[i] >= 0) frame.add(node->primitives[i], node->colors[i]);
         }
-        frame.paint(cr);
+        frame.paint(image);
         view.setValid();
     }
 };
@@ -233,17 +233,13 @@ void AcGsDevice::update(AcGsDCRect* updatedRect) {
 }
 
 void AcGsDevice::render() {
-    m_frame.assign(size_t(m_width) * size_t(m_height), 0);
+    const AcGiRgb background{0, 0, 0};
+    m_frame.assign(size_t(m_width) * size_t(m_height),
+                   0xFF000000u | (uint32_t(background.r) << 16) | (uint32_t(background.g) << 8) | background.b);
     cairo_surface_t* surface =
         cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(m_frame.data()), CAIRO_FORMAT_ARGB32,
                                             m_width, m_height, m_width * 4);
-    cairo_t* cr = cairo_create(surface);
-    const AcGiRgb background{0, 0, 0};
-    cairo_set_source_rgb(cr, background.r / 255.0, background.g / 255.0, background.b / 255.0);
-    cairo_paint(cr);
-    for (AcGsView* view : m_views) m_renderer->draw(*view, cr, m_width, m_height, background);
-    cairo_destroy(cr);
-    cairo_surface_flush(surface);
+    for (AcGsView* view : m_views) m_renderer->draw(*view, surface, m_width, m_height, background);
     cairo_surface_destroy(surface);
     m_invalid = false;
     ++m_frames;

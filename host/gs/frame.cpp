@@ -162,43 +162,70 @@ void FrameRenderer::add(const AcGiPrimitive& p, int colorIndex) {
     }
 }
 
-// Strokes of one colour that follow each other go out as one path.
-void FrameRenderer::stroke(cairo_t* cr, const Item& item) {
-    if (m_pending && !(item.rgb == m_pendingRgb)) flush(cr);
-    if (!m_pending) setRgb(cr, item.rgb);
-    pathOf(cr, item);
-    m_pending = true;
-    m_pendingRgb = item.rgb;
+uint32_t FrameRenderer::argb(AcGiRgb c) { return 0xFF000000u | (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b; }
+
+// The image passes between Cairo (faces, text) and the direct writes of lines.
+void FrameRenderer::toCairo() {
+    if (m_cairo) return;
+    cairo_surface_mark_dirty(m_image);
+    m_cairo = true;
 }
 
-void FrameRenderer::flush(cairo_t* cr) {
-    if (m_pending) cairo_stroke(cr);
-    m_pending = false;
+void FrameRenderer::toPixels() {
+    if (!m_cairo) return;
+    cairo_surface_flush(m_image);
+    m_cairo = false;
 }
 
-// The item's points as a path; points beyond Cairo's range are clipped to a box around the image.
-void FrameRenderer::pathOf(cairo_t* cr, const Item& item) {
+// A line one pixel wide, not smoothed, as wireframes are drawn; ends beyond the image are
+// clipped first, so that any finite coordinates take a bounded number of steps.
+void FrameRenderer::line(double x0, double y0, double x1, double y1, uint32_t color) {
+    const int w = m_camera.width, h = m_camera.height;
+    const bool inside = x0 >= 0 && x0 < w && y0 >= 0 && y0 < h && x1 >= 0 && x1 < w && y1 >= 0 && y1 < h;
+    if (!inside && !acgiClipSegment(x0, y0, x1, y1, -1.0, std::max(w, h) + 1.0)) return;
+    int x = static_cast<int>(std::floor(x0)), y = static_cast<int>(std::floor(y0));
+    const int xe = static_cast<int>(std::floor(x1)), ye = static_cast<int>(std::floor(y1));
+    const int dx = std::abs(xe - x), dy = -std::abs(ye - y), sx = x < xe ? 1 : -1, sy = y < ye ? 1 : -1;
+    int err = dx + dy;
+    for (;;) {
+        if (x >= 0 && x < w && y >= 0 && y < h) m_pixels[size_t(y) * m_stride + size_t(x)] = color;
+        if (x == xe && y == ye) break;
+        const int e2 = 2 * err;
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
+    }
+}
+
+void FrameRenderer::stroke(const Item& item) {
+    toPixels();
+    const Point* pts = m_points.data() + item.first;
+    const uint32_t color = argb(item.rgb);
+    if (item.count == 1) {
+        line(pts[0].x, pts[0].y, pts[0].x, pts[0].y, color);  // a dot
+        return;
+    }
+    for (uint32_t i = 1; i < item.count; ++i) line(pts[i - 1].x, pts[i - 1].y, pts[i].x, pts[i].y, color);
+    if (item.closed) line(pts[item.count - 1].x, pts[item.count - 1].y, pts[0].x, pts[0].y, color);
+}
+
+// A face's outline as a Cairo path; points beyond Cairo's range are clipped to a box around the image.
+void FrameRenderer::facePath(cairo_t* cr, const Item& item) {
     const Point* pts = m_points.data() + item.first;
     const size_t n = item.count;
     if (item.safe) {
         cairo_move_to(cr, pts[0].x, pts[0].y);
         for (size_t i = 1; i < n; ++i) cairo_line_to(cr, pts[i].x, pts[i].y);
-        if (n == 1) cairo_line_to(cr, pts[0].x, pts[0].y);  // a dot
-        if (item.closed) cairo_close_path(cr);
+        cairo_close_path(cr);
         return;
     }
     const double lo = -2.0 * std::max(m_camera.width, m_camera.height), hi = 3.0 * std::max(m_camera.width, m_camera.height);
-    if (item.kind != kFace) {
-        const size_t segments = n + (item.closed ? 1 : 0);
-        for (size_t i = 1; i < segments; ++i) {
-            double x0 = pts[i - 1].x, y0 = pts[i - 1].y, x1 = pts[i % n].x, y1 = pts[i % n].y;
-            if (!acgiClipSegment(x0, y0, x1, y1, lo, hi)) continue;
-            cairo_move_to(cr, x0, y0);
-            cairo_line_to(cr, x1, y1);
-        }
-        return;
-    }
-    // Faces: the polygon cut by each side of the box in turn.
+    // The polygon cut by each side of the box in turn.
     m_clipped.assign(pts, pts + n);
     for (int side = 0; side < 4; ++side) {
         const auto inside = [&](const Point& p) {
@@ -254,39 +281,50 @@ void FrameRenderer::drawText(cairo_t* cr, const Item& item) {
     acgiShowText(cr, text.c_str(), fm, o.x, o.y);
 }
 
-void FrameRenderer::paint(cairo_t* cr) {
-    const int mode = m_camera.mode;
-    cairo_set_line_width(cr, 1.0);
-    cairo_set_line_cap(cr, CAIRO_LINE_CAP_BUTT);
-    cairo_set_line_join(cr, CAIRO_LINE_JOIN_MITER);
+void FrameRenderer::paint(cairo_surface_t* image) {
+    if (cairo_surface_get_type(image) != CAIRO_SURFACE_TYPE_IMAGE ||
+        cairo_image_surface_get_format(image) != CAIRO_FORMAT_ARGB32 ||
+        cairo_image_surface_get_width(image) != m_camera.width || cairo_image_surface_get_height(image) != m_camera.height)
+        return;
+    m_image = image;
+    cairo_surface_flush(image);
+    m_pixels = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(image));
+    m_stride = static_cast<size_t>(cairo_image_surface_get_stride(image)) / sizeof(uint32_t);
+    m_cairo = false;
+    cairo_t* cr = cairo_create(image);
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+
     m_order.resize(m_items.size());
     for (size_t i = 0; i < m_items.size(); ++i) m_order[i] = static_cast<uint32_t>(i);
-    // Only faces hide anything: without them the order does not matter.
+    // Faces hide what lies behind them: far to near. Without them the order does not matter.
     if (m_faces > 0)
         std::stable_sort(m_order.begin(), m_order.end(),
                          [this](uint32_t a, uint32_t b) { return m_items[a].depth < m_items[b].depth; });
-    m_pending = false;
+    const int mode = m_camera.mode;
     for (uint32_t index : m_order) {
         const Item& item = m_items[index];
         switch (item.kind) {
         case kStroke:
-            stroke(cr, item);
+            stroke(item);
             break;
         case kFace:
-            flush(cr);
+            toCairo();
             setRgb(cr, item.fill);
-            pathOf(cr, item);
+            facePath(cr, item);
             cairo_fill(cr);
-            if (mode == 2 || mode >= 5) stroke(cr, item);  // with edges
+            if (mode == 2 || mode >= 5) stroke(item);  // with edges
             break;
         case kText:
-            flush(cr);
+            toCairo();
             drawText(cr, item);
             break;
         }
     }
-    flush(cr);
+    toCairo();
+    cairo_destroy(cr);
+    cairo_surface_flush(image);
+    m_image = nullptr;
+    m_pixels = nullptr;
 }
 
 }  // namespace gs

@@ -7,6 +7,7 @@
 #include "gi/recorder.h"
 
 typedef struct _cairo cairo_t;
+typedef struct _cairo_surface cairo_surface_t;
 
 namespace gs {
 
@@ -24,8 +25,9 @@ public:
     void begin(const Camera& camera, AcGiRgb background);
     // Adds a primitive in a colour index (1 to 255).
     void add(const AcGiPrimitive& p, int colorIndex);
-    // Draws what was added over the context's current contents.
-    void paint(cairo_t* cr);
+    // Draws what was added over an ARGB32 image of the camera's size (lines straight into its
+    // pixels, faces and text through Cairo).
+    void paint(cairo_surface_t* image);
     size_t itemCount() const { return m_items.size(); }
 
 private:
@@ -38,7 +40,7 @@ private:
         uint32_t first, count;
         Kind kind;
         bool closed;
-        bool safe;  // every point within the coordinates Cairo takes
+        bool safe;  // every point within the coordinates Cairo takes (faces)
         AcGiRgb rgb, fill;
         const AcGiPrimitive* text;
     };
@@ -46,9 +48,12 @@ private:
     bool project(const AcGePoint3d* points, size_t count, double& depth, bool& safe);
     void addPath(const AcGePoint3d* points, size_t count, bool closed, bool face, const AcGeVector3d& normal, AcGiRgb rgb);
     void addInfinite(const AcGiPrimitive& p, AcGiRgb rgb);
-    void stroke(cairo_t* cr, const Item& item);
-    void flush(cairo_t* cr);
-    void pathOf(cairo_t* cr, const Item& item);
+    static uint32_t argb(AcGiRgb c);
+    void toCairo();
+    void toPixels();
+    void line(double x0, double y0, double x1, double y1, uint32_t color);
+    void stroke(const Item& item);
+    void facePath(cairo_t* cr, const Item& item);
     void drawText(cairo_t* cr, const Item& item);
 
     Camera m_camera;
@@ -61,8 +66,10 @@ private:
     std::vector<AcGePoint3d> m_scratch;
     std::vector<Point> m_clipped, m_clipTemp;
     size_t m_faces = 0;
-    bool m_pending = false;
-    AcGiRgb m_pendingRgb{};
+    cairo_surface_t* m_image = nullptr;  // while painting
+    uint32_t* m_pixels = nullptr;
+    size_t m_stride = 0;  // in pixels
+    bool m_cairo = false;  // Cairo may hold drawing not yet in the pixels
 };
 
 }  // namespace gs

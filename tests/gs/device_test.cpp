@@ -259,6 +259,7 @@ TEST(GsDevice, AFieldOfAPointAndFarGeometryStayFinite) {
     p.view->setMode(AcGsView::kHiddenLine);
     d.show(p.view, p.model);
     std::vector<uint32_t> px = p.picture();
+    EXPECT_TRUE(p.save("far"));
     EXPECT_EQ(p.device->frame().size(), 400u * 300u);
     // The line through the target crosses the middle; the rest lies beyond the window.
     EXPECT_GT(redIn(px, p.width, 0, 140, 399, 160), 300);
