@@ -1,5 +1,6 @@
 // Out-of-line parts of the drawing interfaces and their default methods.
 #include <cmath>
+#include "db/object.h"
 #include "gi/geometry.h"
 #include "rx/rxclass.h"
 
@@ -9,6 +10,14 @@ AcGiDrawable::~AcGiDrawable() = default;
 Adesk::UInt32 AcGiDrawable::setAttributes(AcGiDrawableTraits*) { return 0; }
 Adesk::Boolean AcGiDrawable::worldDraw(AcGiWorldDraw*) { return Adesk::kTrue; }
 void AcGiDrawable::viewportDraw(AcGiViewportDraw*) {}
+Adesk::Boolean AcGiDrawable::isPersistent() const { return id().isNull() ? Adesk::kFalse : Adesk::kTrue; }
+AcDbObjectId AcGiDrawable::id() const {
+    const auto* object = dynamic_cast<const AcDbObject*>(this);
+    return object ? object->objectId() : AcDbObjectId::kNull;
+}
+void AcGiDrawable::setGsNode(AcGsNode*) {}
+AcGsNode* AcGiDrawable::gsNode() const { return nullptr; }
+Adesk::UInt32 AcGiDrawable::viewportDrawLogicalFlags(AcGiViewportDraw*) { return 0; }
 
 AcGiSubEntityTraits::~AcGiSubEntityTraits() = default;
 AcGiGeometry::~AcGiGeometry() = default;

@@ -100,37 +100,47 @@ bool AcGiPrimitive::isFinite() const {
 
 std::vector<AcGePoint3d> AcGiPrimitive::flatten(double deviation) const {
     std::vector<AcGePoint3d> out;
+    appendFlattened(deviation, out);
+    return out;
+}
+
+void AcGiPrimitive::appendFlattened(double deviation, std::vector<AcGePoint3d>& out) const {
     switch (type) {
     case AcGiPrimitiveType::kPolyline:
     case AcGiPrimitiveType::kXline:
     case AcGiPrimitiveType::kRay:
-        return points;
+        out.insert(out.end(), points.begin(), points.end());
+        return;
     case AcGiPrimitiveType::kPolygon:
-        out = points;
-        if (!out.empty()) out.push_back(out.front());
-        return out;
+        out.insert(out.end(), points.begin(), points.end());
+        if (!points.empty()) out.push_back(points.front());
+        return;
     case AcGiPrimitiveType::kCircle:
     case AcGiPrimitiveType::kArc:
     case AcGiPrimitiveType::kEllipse: {
         // Steps for the larger radius keep the smaller curvature of an ellipse within the deviation.
         const bool full = isClosedCurve();
         const double span = full ? kTwoPi : sweep;
-        if (!(radius > 0.0) || !std::isfinite(radius) || !std::isfinite(span)) return {center};
+        if (!(radius > 0.0) || !std::isfinite(radius) || !std::isfinite(span)) {
+            out.push_back(center);
+            return;
+        }
         const double dev = deviation > radius * 1e-6 ? deviation : radius * 1e-6;  // also for a deviation NaN
         const double step = dev >= radius ? kTwoPi / 4 : 2.0 * std::acos(1.0 - dev / radius);
         const double steps = std::ceil(std::fabs(span) / step);
         const int n = std::max(full ? 8 : 1, steps >= 1.0 ? static_cast<int>(std::min(steps, 4096.0)) : 1);
-        out.reserve(static_cast<size_t>(n) + 3);
+        const size_t first = out.size();
+        out.reserve(first + static_cast<size_t>(n) + 3);
         for (int i = 0; i <= n; ++i) out.push_back(pointAt(span * i / n));
         if (full) {
-            out.back() = out.front();
+            out.back() = out[first];
         } else if (arcType == AcGiArcType::kAcGiArcSector) {
             out.push_back(center);
-            out.push_back(out.front());
+            out.push_back(out[first]);
         } else if (arcType == AcGiArcType::kAcGiArcChord) {
-            out.push_back(out.front());
+            out.push_back(out[first]);
         }
-        return out;
+        return;
     }
     case AcGiPrimitiveType::kText: {
         // Nominal box: one cap height of advance per character.
@@ -138,11 +148,10 @@ std::vector<AcGePoint3d> AcGiPrimitive::flatten(double deviation) const {
         const AcGeVector3d up = upVector() * height;
         const AcGeVector3d slant = direction * (height * std::tan(oblique));
         const AcGeVector3d along = direction * w;
-        out = {position, position + along, position + along + up + slant, position + up + slant, position};
-        return out;
+        out.insert(out.end(), {position, position + along, position + along + up + slant, position + up + slant, position});
+        return;
     }
     }
-    return out;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -275,7 +284,7 @@ public:
     double deviation(int, const AcGePoint3d&) const override { return m_r.deviation(); }
     AcDbDatabase* database() const override { return m_r.contextDatabase(); }
     AcGiViewportGeometry& geometry() const override { return m_geometry; }
-    AcGiViewport& viewport() const override { return m_viewport; }
+    AcGiViewport& viewport() const override { return m_r.m_customViewport ? *m_r.m_customViewport : m_viewport; }
 
 private:
     AcGiRecordingDraw& m_r;
@@ -304,7 +313,7 @@ AcGiRecordingDraw::~AcGiRecordingDraw() = default;
 
 AcGiWorldDraw& AcGiRecordingDraw::worldDraw() { return m_ctx->world; }
 AcGiViewportDraw& AcGiRecordingDraw::viewportDraw() { return m_ctx->view; }
-AcGiViewport& AcGiRecordingDraw::viewport() { return m_ctx->viewport; }
+AcGiViewport& AcGiRecordingDraw::viewport() { return m_customViewport ? *m_customViewport : m_ctx->viewport; }
 AcGiSubEntityTraits& AcGiRecordingDraw::traits() { return m_ctx->traits; }
 
 bool AcGiRecordingDraw::draw(AcGiDrawable* drawable) { return drawNested(drawable); }
@@ -325,6 +334,12 @@ const AcGiPrimitive* AcGiRecordingDraw::first(AcGiPrimitiveType type) const {
     for (const AcGiPrimitive& p : m_primitives)
         if (p.type == type) return &p;
     return nullptr;
+}
+
+void AcGiRecordingDraw::takePrimitives(std::vector<AcGiPrimitive>& out) {
+    out.clear();
+    out.swap(m_primitives);
+    clear();
 }
 
 void AcGiRecordingDraw::clear() {

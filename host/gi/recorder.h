@@ -71,6 +71,8 @@ struct CADHOST_API AcGiPrimitive {
     // Vertex path within deviation of the true curve; closed paths repeat their first point.
     // Text answers its nominal box; xlines and rays their two points.
     std::vector<AcGePoint3d> flatten(double deviation) const;
+    // The same path appended to out (no allocation once out has grown).
+    void appendFlattened(double deviation, std::vector<AcGePoint3d>& out) const;
     // Curves: points whose box is the curve's box (its ends, the centre of a sector and the
     // points farthest along each axis).
     std::vector<AcGePoint3d> boundingPoints() const;
@@ -99,6 +101,8 @@ public:
     AcGiSubEntityTraits& traits();
 
     const std::vector<AcGiPrimitive>& primitives() const { return m_primitives; }
+    // Hands the recorded primitives over (swapped with out) and starts an empty recording.
+    void takePrimitives(std::vector<AcGiPrimitive>& out);
     std::vector<const AcGiPrimitive*> primitives(AcGiPrimitiveType type) const;
     size_t count(AcGiPrimitiveType type) const;
     const AcGiPrimitive* first(AcGiPrimitiveType type) const;
@@ -121,6 +125,9 @@ public:
     AcGePoint2d lowerLeftPixels() const { return m_lowerLeft; }
     AcGePoint2d upperRightPixels() const { return m_upperRight; }
     double pixelsPerUnit() const;
+    // A viewport answered to viewportDraw instead of the plan view above (null: that one again);
+    // it must outlive its use.
+    void useViewport(AcGiViewport* viewport) { m_customViewport = viewport; }
 
     void setDatabase(AcDbDatabase* db) { m_db = db; }
     AcDbDatabase* database() const { return m_db; }
@@ -199,4 +206,5 @@ private:
     double m_viewHeight = 100.0;
     int m_unbalancedPushes = 0, m_unbalancedPops = 0, m_maxDepth = 0, m_tooDeep = 0;
     bool m_fromViewport = false;
+    AcGiViewport* m_customViewport = nullptr;
 };

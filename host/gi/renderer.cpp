@@ -10,6 +10,7 @@
 #include <map>
 #include <numbers>
 #include "db/database.h"
+#include "gi/cairotext.h"
 #include "gi/dib.h"
 #include "gi/fontcaches.h"
 #include "gi/palette.h"
@@ -170,29 +171,6 @@ void textCorners(const AcGiPrimitive& p, double length, AcGePoint3d corners[4]) 
         for (double x : {0.0, length}) corners[k++] = p.position + d * (x + t * y) + u * y;
 }
 
-// Liang-Barsky clip of a segment to a box; false when nothing is left.
-bool clipSegment(double& x0, double& y0, double& x1, double& y1, double lo, double hi) {
-    double t0 = 0, t1 = 1;
-    const double dx = x1 - x0, dy = y1 - y0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x0 - lo, hi - x0, y0 - lo, hi - y0};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0) return false;
-            continue;
-        }
-        const double r = q[i] / p[i];
-        if (p[i] < 0) t0 = std::max(t0, r);
-        else t1 = std::min(t1, r);
-        if (t0 > t1) return false;
-    }
-    const double nx0 = x0 + t0 * dx, ny0 = y0 + t0 * dy;
-    x1 = x0 + t1 * dx;
-    y1 = y0 + t1 * dy;
-    x0 = nx0;
-    y0 = ny0;
-    return true;
-}
 // Adds what a primitive covers (text by its nominal box; xlines and rays cover nothing).
 void addExtents(Measure& measure, const AcGiPrimitive& p, AcDbExtents& ext) {
     const auto add = [&ext](const AcGePoint3d& q) {
@@ -220,6 +198,58 @@ void addExtents(Measure& measure, const AcGiPrimitive& p, AcDbExtents& ext) {
 }
 
 }  // namespace
+
+// Cohen-Sutherland: an end outside is moved onto the side it lies beyond, from the slope, so
+// that a segment along an axis keeps its other coordinate exactly however far its ends lie.
+bool acgiClipSegment(double& x0, double& y0, double& x1, double& y1, double lo, double hi) {
+    const auto code = [lo, hi](double x, double y) {
+        return (x < lo ? 1 : 0) | (x > hi ? 2 : 0) | (y < lo ? 4 : 0) | (y > hi ? 8 : 0);
+    };
+    int c0 = code(x0, y0), c1 = code(x1, y1);
+    for (int step = 0; step < 8; ++step) {
+        if (!(c0 | c1)) return true;
+        if (c0 & c1) return false;
+        const int out = c0 ? c0 : c1;
+        double x, y;
+        if (out & 3) {
+            x = (out & 1) ? lo : hi;
+            y = y0 + (y1 - y0) * ((x - x0) / (x1 - x0));
+        } else {
+            y = (out & 4) ? lo : hi;
+            x = x0 + (x1 - x0) * ((y - y0) / (y1 - y0));
+        }
+        if (!std::isfinite(x) || !std::isfinite(y)) return false;
+        if (out == c0) {
+            x0 = x;
+            y0 = y;
+            c0 = code(x0, y0);
+        } else {
+            x1 = x;
+            y1 = y;
+            c1 = code(x1, y1);
+        }
+    }
+    return !(c0 | c1);
+}
+
+std::string acgiDisplayText(const std::string& text) { return displayText(text); }
+
+void acgiShowText(cairo_t* cr, const char* utf8, const cairo_matrix_t& fontMatrix, double x, double y) {
+    cairo_set_font_matrix(cr, &fontMatrix);
+    cairo_move_to(cr, x, y);
+    if (std::sqrt(std::fabs(fontMatrix.xx * fontMatrix.yy - fontMatrix.xy * fontMatrix.yx)) <= kPathTextSize) {
+        cairo_show_text(cr, utf8);
+    } else {
+        cairo_text_path(cr, utf8);
+        cairo_fill(cr);
+    }
+    cairo_new_path(cr);
+}
+
+double acgiTextCapHeight() {
+    static const double cap = Measure().capHeight();
+    return cap;
+}
 
 struct AcGiRenderer::Item {
     const AcGiPrimitive* primitive;
@@ -405,7 +435,7 @@ void AcGiRenderer::Painter::path(const std::vector<AcGePoint3d>& pts, bool close
         const AcGePoint3d& a = pts[i - 1];
         const AcGePoint3d& b = pts[i % pts.size()];
         double x0 = devX(a), y0 = devY(a), x1 = devX(b), y1 = devY(b);
-        if (!std::isfinite(x0 + y0 + x1 + y1) || !clipSegment(x0, y0, x1, y1, lo, hi)) continue;
+        if (!std::isfinite(x0 + y0 + x1 + y1) || !acgiClipSegment(x0, y0, x1, y1, lo, hi)) continue;
         cairo_move_to(cr, x0, y0);
         cairo_line_to(cr, x1, y1);
     }
@@ -424,7 +454,7 @@ void AcGiRenderer::Painter::infinite(const AcGePoint3d& base, const AcGePoint3d&
     double x0 = bothWays ? bx - dx * reach : bx, y0 = bothWays ? by - dy * reach : by;
     double x1 = bx + dx * reach, y1 = by + dy * reach;
     const double lo = -2.0 * std::max(m_width, m_height), hi = 3.0 * std::max(m_width, m_height);
-    if (!clipSegment(x0, y0, x1, y1, lo, hi)) return;
+    if (!acgiClipSegment(x0, y0, x1, y1, lo, hi)) return;
     cairo_move_to(m_cr, x0, y0);
     cairo_line_to(m_cr, x1, y1);
     stroke();
@@ -503,15 +533,7 @@ void AcGiRenderer::Painter::paint(const Item& item) {
             maxY = std::max(maxY, devY(q));
         }
         if (maxX < 0 || maxY < 0 || minX > m_width || minY > m_height) break;  // off the image
-        cairo_set_font_matrix(cr, &fm);
-        cairo_move_to(cr, x, y);
-        if (std::sqrt(std::fabs(det)) <= kPathTextSize) {
-            cairo_show_text(cr, text.c_str());
-        } else {
-            cairo_text_path(cr, text.c_str());
-            cairo_fill(cr);
-        }
-        cairo_new_path(cr);
+        acgiShowText(cr, text.c_str(), fm, x, y);
         break;
     }
     case AcGiPrimitiveType::kXline:

@@ -6,6 +6,13 @@
 
 class AcDbDatabase;
 
+// Text of an entity as Cairo takes it: UTF-8, with %% control codes and \U+XXXX replaced.
+CADHOST_API std::string acgiDisplayText(const std::string& text);
+// Cap height of the sans face that draws text, at size 1.
+CADHOST_API double acgiTextCapHeight();
+// Clips a segment to the square [lo, hi] x [lo, hi]; false when nothing is left.
+CADHOST_API bool acgiClipSegment(double& x0, double& y0, double& x1, double& y1, double lo, double hi);
+
 struct CADHOST_API AcGiRenderOptions {
     int width = 800;  // image size in pixels (PNG and SVG)
     int height = 600;
