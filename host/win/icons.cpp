@@ -173,6 +173,26 @@ bool cadhostDecodeIconImage(const unsigned char* bytes, std::size_t size, std::v
     return decodeDib(bytes, size, pixels, width, height);
 }
 
+namespace {
+// The decoded image as an icon of cx x cy (its own size when either is 0).
+HICON makeIcon(const unsigned char* image, std::size_t size, int cx, int cy) {
+    auto icon = std::make_unique<HICON__>();
+    if (!cadhostDecodeIconImage(image, size, icon->pixels, icon->width, icon->height)) return nullptr;
+    if (cx > 0 && cy > 0 && (icon->width != cx || icon->height != cy)) {
+        icon->pixels = acgiResampleImage(icon->pixels, icon->width, icon->height, cx, cy);
+        if (icon->pixels.empty()) return nullptr;
+        icon->width = cx;
+        icon->height = cy;
+    }
+    return addIcon(std::move(icon));
+}
+}  // namespace
+
+HICON CreateIconFromResourceEx(const BYTE* bits, DWORD size, BOOL icon, DWORD, int cx, int cy, UINT) {
+    if (!icon || cx < 0 || cy < 0) return nullptr;
+    return makeIcon(bits, size, cx, cy);
+}
+
 HANDLE LoadImageA(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
     if (type != IMAGE_ICON || cx < 0 || cy < 0) return nullptr;
     const bool natural = cx == 0 && cy == 0 && !(flags & LR_DEFAULTSIZE);
@@ -184,17 +204,8 @@ HANDLE LoadImageA(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT
     const unsigned id = pickGroupEntry(group, SizeofResource(module, groupEntry), cx, cy);
     HRSRC imageEntry = id ? FindResourceA(module, MAKEINTRESOURCEA(id), RT_ICON) : nullptr;
     if (!imageEntry) return nullptr;
-    auto icon = std::make_unique<HICON__>();
     const auto* image = static_cast<const unsigned char*>(LockResource(LoadResource(module, imageEntry)));
-    if (!cadhostDecodeIconImage(image, SizeofResource(module, imageEntry), icon->pixels, icon->width, icon->height))
-        return nullptr;
-    if (!natural && (icon->width != cx || icon->height != cy)) {
-        icon->pixels = acgiResampleImage(icon->pixels, icon->width, icon->height, cx, cy);
-        if (icon->pixels.empty()) return nullptr;
-        icon->width = cx;
-        icon->height = cy;
-    }
-    return addIcon(std::move(icon));
+    return makeIcon(image, SizeofResource(module, imageEntry), natural ? 0 : cx, natural ? 0 : cy);
 }
 
 HANDLE LoadImage(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags) {

@@ -23,6 +23,10 @@ CADHOST_API HICON LoadIcon(HINSTANCE module, LPCSTR name);
 CADHOST_API HANDLE LoadImageA(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags);
 CADHOST_API HANDLE LoadImage(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags);
 CADHOST_API BOOL DestroyIcon(HICON icon);
+// An icon from the bytes of one icon image (as an RT_ICON resource or an icon file's entry holds
+// it), scaled to cx x cy unless they are 0. Null for a cursor or an image that cannot be decoded.
+CADHOST_API HICON CreateIconFromResourceEx(const BYTE* bits, DWORD size, BOOL icon, DWORD version, int cx, int cy,
+                                           UINT flags);
 // Draws the icon with its transparency; cx and cy 0 draw it at its own size (the system icon size
 // with DI_DEFAULTSIZE). DI_MASK alone draws the opaque pixels black.
 CADHOST_API BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step,
