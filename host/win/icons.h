@@ -54,6 +54,11 @@ typedef BOOL (*DRAWSTATEPROC)(HDC, LPARAM, WPARAM, int, int);
 CADHOST_API BOOL DrawState(HDC dc, HGDIOBJ brush, DRAWSTATEPROC proc, LPARAM data, WPARAM wData, int x, int y,
                            int cx, int cy, UINT flags);
 
+// Host side: a cursor of a module's RT_GROUP_CURSOR resource (its first image), null when missing
+// or malformed; a new cursor of that size whose pixels are all transparent (the standard cursors:
+// nothing headless draws the mouse pointer).
+CADHOST_API HCURSOR cadhostLoadCursorResource(HINSTANCE module, LPCSTR name);
+CADHOST_API HCURSOR cadhostMakeCursor(int width, int height);
 // Host side: the size of a live icon; false for a handle that is none.
 CADHOST_API bool cadhostIconSize(HICON icon, int& width, int& height);
 // Host side: decodes one icon image (a DIB with its mask at 1, 4, 8, 24 or 32 bits a pixel, or a

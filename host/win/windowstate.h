@@ -67,5 +67,11 @@ void removeTimers(HWND hwnd);
 void removeQueued(HWND hwnd);
 // The picture surface behind a paint target (render.cpp).
 HDC makeScratchDC(HWND hwnd);
+// The sizing border of a resizable window at a screen point, HTNOWHERE off its frame (sizing.cpp).
+LRESULT frameHitTest(HWND hwnd, POINT screen);
+// The tracking sizes, with the window's WM_GETMINMAXINFO answer.
+MINMAXINFO minMaxInfo(HWND hwnd);
+// Follows the mouse, resizing the window on one edge (WMSZ_xxx), until the button is released.
+void sizeLoop(HWND hwnd, WPARAM edge);
 
 }  // namespace winstate
