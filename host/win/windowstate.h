@@ -39,6 +39,7 @@ struct Window {
     RECT paintRect{};
     bool paintErase = false;
     HDC paintTarget = nullptr;  // set while the window is rendered into a picture
+    bool captionActive = false;  // the caption is drawn active (WM_NCACTIVATE)
 };
 
 // The window of a handle, or null when the handle is not a live window.

@@ -180,8 +180,10 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     // Top-level windows open on top; children are added at the bottom, so that the order of
     // siblings (and the tab order of a dialog) is the order of creation.
     auto& list = siblings(raw);
+    // Topmost windows stay above the others.
     if (style & WS_CHILD) list.push_back(hwnd);
-    else list.insert(list.begin(), hwnd);
+    else if (exStyle & WS_EX_TOPMOST) list.insert(list.begin(), hwnd);
+    else list.insert(std::find_if(list.begin(), list.end(), [](HWND h) { return !(find(h)->exStyle & WS_EX_TOPMOST); }), hwnd);
 
     if (hook.hook) hook.hook(hwnd, hook.data);
     CREATESTRUCT cs{param, instance, menuOrId, parent, height, width, y, x, static_cast<LONG>(style),
@@ -447,6 +449,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     if (!(flags & SWP_NOZORDER)) {
         auto& list = siblings(w);
         list.erase(std::remove(list.begin(), list.end(), hwnd), list.end());
+        if (insertAfter == HWND_TOPMOST) w->exStyle |= WS_EX_TOPMOST;
+        if (insertAfter == HWND_NOTOPMOST) w->exStyle &= ~WS_EX_TOPMOST;
         if (insertAfter == HWND_TOP || insertAfter == HWND_TOPMOST) list.insert(list.begin(), hwnd);
         else if (insertAfter == HWND_BOTTOM || insertAfter == HWND_NOTOPMOST) list.push_back(hwnd);
         else {
@@ -774,7 +778,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(GetSysColorBrush(back));
     }
     case WM_MOUSEACTIVATE: return 1;  // MA_ACTIVATE
-    case WM_NCACTIVATE: return TRUE;
+    case WM_NCACTIVATE:
+        w->captionActive = wParam != 0;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return TRUE;
     case WM_CANCELMODE:
         if (GetCapture() == hwnd) ReleaseCapture();
         return 0;
