@@ -244,6 +244,23 @@ TEST_F(TreeViewTest, VisibleNeighboursFollowExpansionAndScrolling) {
     EXPECT_EQ(tree->GetFirstVisibleItem(), blocks);
 }
 
+TEST_F(TreeViewTest, TheWheelScrollsTheFocusedTree) {
+    open();
+    fill();
+    tree->Expand(c, TVE_EXPAND);
+    tree->Expand(dwg, TVE_EXPAND);
+    tree->MoveWindow(0, 0, 150, tree->GetItemHeight() * 2 + 4);
+    tree->SetFocus();
+    CRect r;
+    tree->GetWindowRect(&r);
+    cadhostQueueInput(WindowInputEvent{WindowInputEvent::Wheel, 0, r.CenterPoint(), 0, -WHEEL_DELTA, 0});
+    cadhostPumpMessages(true);
+    EXPECT_EQ(tree->GetFirstVisibleItem(), blocks);  // three rows down
+    cadhostQueueInput(WindowInputEvent{WindowInputEvent::Wheel, 0, r.CenterPoint(), 0, 2 * WHEEL_DELTA, 0});
+    cadhostPumpMessages(true);
+    EXPECT_EQ(tree->GetFirstVisibleItem(), c);
+}
+
 TEST_F(TreeViewTest, ItemRectanglesAndHitTestsInPixels) {
     open();
     fill();
