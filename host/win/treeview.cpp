@@ -487,6 +487,8 @@ bool deleteItem(HWND w, HTREEITEM h) {
         NMTREEVIEW nm{};
         nm.itemOld = itemInfo(d);
         controls::notify(w, &nm.hdr, TVN_DELETEITEM);
+        // A parent that destroyed the tree meanwhile took the items with it.
+        if (!states().count(w)) return true;
     }
     TreeState& now = state(w);
     for (Node* d : doomed) now.nodes.erase(d->handle);

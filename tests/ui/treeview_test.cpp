@@ -48,6 +48,13 @@ protected:
                   (h->code == TVN_SELCHANGING && item == m_vetoSelect);
     }
     afx_msg void OnPlain(NMHDR* h, LRESULT*) { m_events.push_back(Event{h->code, nullptr, 0}); }
+    afx_msg void OnDeleted(NMHDR* h, LRESULT* result) {
+        OnTreeView(h, result);
+        if (m_destroyOnDelete) m_tree.DestroyWindow();
+    }
+public:
+    bool m_destroyOnDelete = false;
+protected:
     afx_msg void OnKey(NMHDR* h, LRESULT*) {
         m_events.push_back(Event{h->code, nullptr, reinterpret_cast<NMTVKEYDOWN*>(h)->wVKey});
     }
@@ -63,7 +70,7 @@ BEGIN_MESSAGE_MAP(CTreeDialog, CDialog)
     ON_NOTIFY(TVN_SELCHANGED, kTree, &CTreeDialog::OnTreeView)
     ON_NOTIFY(TVN_ITEMEXPANDING, kTree, &CTreeDialog::OnTreeView)
     ON_NOTIFY(TVN_ITEMEXPANDED, kTree, &CTreeDialog::OnTreeView)
-    ON_NOTIFY(TVN_DELETEITEM, kTree, &CTreeDialog::OnTreeView)
+    ON_NOTIFY(TVN_DELETEITEM, kTree, &CTreeDialog::OnDeleted)
     ON_NOTIFY(NM_CLICK, kTree, &CTreeDialog::OnPlain)
     ON_NOTIFY(NM_DBLCLK, kTree, &CTreeDialog::OnPlain)
     ON_NOTIFY(NM_RETURN, kTree, &CTreeDialog::OnPlain)
@@ -170,6 +177,15 @@ TEST_F(TreeViewTest, ItemsKeepTextImagesDataAndDeleteWithTheirDescendants) {
     EXPECT_EQ(tree->GetCount(), 0u);
     EXPECT_EQ(tree->GetSelectedItem(), nullptr);
     EXPECT_EQ(tree->GetRootItem(), nullptr);
+}
+
+TEST_F(TreeViewTest, AParentMayDestroyTheTreeWhileItemsGo) {
+    open();
+    fill();
+    dlg.m_destroyOnDelete = true;
+    tree->DeleteItem(dwg);
+    EXPECT_FALSE(IsWindow(tree->m_hWnd));
+    EXPECT_EQ(dlg.m_events.front(), (Event{TVN_DELETEITEM, parts, 0}));
 }
 
 TEST_F(TreeViewTest, ExpansionAsksTheParentWhichMayRefuse) {
