@@ -88,13 +88,6 @@ std::unique_ptr<CWnd>& ownFrame() {
 
 constexpr const char* kFrameClass = "CadhostFrame";
 
-// Pixels of SCREENSIZE, or the fallback when it is missing or out of reason.
-int screenSize(int axis, int fallback) {
-    resbuf rb;
-    if (acedGetVar("SCREENSIZE", &rb) != RTNORM || (rb.restype != RTPOINT && rb.restype != RT3DPOINT)) return fallback;
-    const double v = rb.resval.rpoint[axis];
-    return v >= 1 && v <= 16384 ? static_cast<int>(v) : fallback;
-}
 }  // namespace
 
 CWinApp* acedGetAcadWinApp() {
@@ -119,8 +112,8 @@ CWnd* acedHostCreateAcadFrame() {
     wc.lpszClassName = kFrameClass;
     RegisterClass(&wc);  // already there from an earlier session: kept
     auto window = std::make_unique<CWnd>();
-    if (!window->CreateEx(0, kFrameClass, "cadhost", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, screenSize(0, 800),
-                          screenSize(1, 600), nullptr, nullptr))
+    if (!window->CreateEx(0, kFrameClass, "cadhost", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, GetSystemMetrics(SM_CXSCREEN),
+                          GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr))
         return nullptr;
     ownFrame() = std::move(window);
     frame() = ownFrame().get();

@@ -172,6 +172,3 @@ private:
     std::unique_ptr<CAdUiDockBarMenu> m_menu;
     friend class DockBarMenuWindow;
 };
-
-// The side of a window being sized by the user.
-constexpr UINT WMSZ_LEFT = 1, WMSZ_RIGHT = 2;

@@ -175,6 +175,14 @@ constexpr UINT CN_UPDATE_COMMAND_UI = 0xFFFFFFFFu;
 #define ON_WM_MOUSELEAVE() AFX_ENTRY(WM_MOUSELEAVE, AFX_SELF->OnMouseLeave())
 #define ON_WM_CANCELMODE() AFX_ENTRY(WM_CANCELMODE, AFX_SELF->OnCancelMode())
 #define ON_WM_SYSCOLORCHANGE() AFX_ENTRY(WM_SYSCOLORCHANGE, AFX_SELF->OnSysColorChange())
+#define ON_WM_SIZING() AFX_ENTRY(WM_SIZING, AFX_SELF->OnSizing(static_cast<UINT>(wParam), reinterpret_cast<LPRECT>(lParam)))
+#define ON_WM_GETMINMAXINFO() AFX_ENTRY(WM_GETMINMAXINFO, AFX_SELF->OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam)))
+#define ON_WM_SETCURSOR() \
+    AFX_ENTRY(WM_SETCURSOR, *result = AFX_SELF->OnSetCursor(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)), \
+        static_cast<UINT>(static_cast<short>(LOWORD(lParam))), HIWORD(lParam)))
+#define ON_WM_NCACTIVATE() AFX_ENTRY(WM_NCACTIVATE, *result = AFX_SELF->OnNcActivate(static_cast<BOOL>(wParam)))
+#define ON_WM_ENTERSIZEMOVE() AFX_ENTRY(WM_ENTERSIZEMOVE, AFX_SELF->OnEnterSizeMove())
+#define ON_WM_EXITSIZEMOVE() AFX_ENTRY(WM_EXITSIZEMOVE, AFX_SELF->OnExitSizeMove())
 // A control's own answer to the WM_CTLCOLORxxx its parent reflects: HBRUSH CtlColor(CDC*, UINT);
 // a null brush leaves the request to the parent.
 constexpr UINT WM_CTLCOLOR_REFLECT = WM_REFLECT_BASE + 0x0019;

@@ -198,6 +198,12 @@ protected:
     void UpdatePopupMenuItems(CMenu* popup);
     afx_msg void OnCancelMode() { Default(); }
     afx_msg void OnSysColorChange() { Default(); }
+    afx_msg void OnSizing(UINT, LPRECT) { Default(); }
+    afx_msg void OnGetMinMaxInfo(MINMAXINFO*) { Default(); }
+    afx_msg BOOL OnSetCursor(CWnd*, UINT, UINT) { return static_cast<BOOL>(Default()); }
+    afx_msg BOOL OnNcActivate(BOOL) { return static_cast<BOOL>(Default()); }
+    afx_msg void OnEnterSizeMove() { Default(); }
+    afx_msg void OnExitSizeMove() { Default(); }
 
     WNDPROC m_pfnSuper = nullptr;
 

@@ -8,6 +8,7 @@ const std::vector<SystemClass>& systemClasses() {
                                         toolTipSystemClass(),    listBoxSystemClass(),   comboListSystemClass(),
                                         comboBoxSystemClass(),   popupMenuSystemClass()};
         for (const SystemClass& c : richEditSystemClasses()) all.push_back(c);
+        all.push_back(treeViewSystemClass());
         return all;
     }();
     return classes;

@@ -73,7 +73,10 @@ std::string processFolder() {
 }
 }  // namespace
 
-WinDriveMap::WinDriveMap() : m_current(processFolder()) { m_folders[2] = "/"; }
+WinDriveMap::WinDriveMap() : m_current(processFolder()) {
+    m_folders[2] = "/";
+    m_types[2] = DRIVE_FIXED;
+}
 
 WinDriveMap WinDriveMap::current() {
     WinDriveMap map;
@@ -91,10 +94,25 @@ WinDriveMap WinDriveMap::current() {
 
 bool WinDriveMap::set(char letter, std::string_view folder) {
     const int index = letterIndex(letter);
-    if (index < 0 || (!folder.empty() && folder.front() != '/')) return false;
+    unsigned kind = DRIVE_FIXED;
+    if (!folder.empty() && folder.front() != '/') {
+        static const struct {
+            std::string_view name;
+            unsigned type;
+        } kinds[] = {{"removable:", DRIVE_REMOVABLE}, {"fixed:", DRIVE_FIXED}, {"remote:", DRIVE_REMOTE},
+                     {"cdrom:", DRIVE_CDROM}, {"ramdisk:", DRIVE_RAMDISK}};
+        kind = 0;
+        for (const auto& k : kinds)
+            if (folder.size() > k.name.size() && folder.substr(0, k.name.size()) == k.name) {
+                kind = k.type;
+                folder.remove_prefix(k.name.size());
+            }
+    }
+    if (index < 0 || !kind || (!folder.empty() && folder.front() != '/')) return false;
     std::vector<std::string_view> names;
     appendNames(names, folder, false);
     m_folders[index] = folder.empty() ? std::string() : joined("/", names, '/');
+    m_types[index] = folder.empty() ? 0 : kind;
     return true;
 }
 
@@ -116,6 +134,11 @@ int WinDriveMap::addList(std::string_view list) {
 const std::string* WinDriveMap::folder(char letter) const {
     const int index = letterIndex(letter);
     return index >= 0 && !m_folders[index].empty() ? &m_folders[index] : nullptr;
+}
+
+unsigned WinDriveMap::type(char letter) const {
+    const int index = letterIndex(letter);
+    return index >= 0 && !m_folders[index].empty() ? m_types[index] : DRIVE_NO_ROOT_DIR;
 }
 
 DWORD WinDriveMap::mask() const {
@@ -234,7 +257,7 @@ unsigned GetDriveTypeA(LPCSTR rootPathName) {
     const size_t length = std::strlen(rootPathName);
     if (length < 2 || length > 3 || rootPathName[1] != ':' || (length == 3 && !isSeparator(rootPathName[2])))
         return DRIVE_NO_ROOT_DIR;
-    return drives.folder(rootPathName[0]) ? DRIVE_FIXED : DRIVE_NO_ROOT_DIR;
+    return drives.type(rootPathName[0]);
 }
 
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer) {

@@ -14,7 +14,9 @@
 // Drives: C: is "/" unless configured; the profile's section "Drives" (entries such as
 // D=/srv/drawings) and then the environment variable CADHOST_DRIVES (entries separated by ";",
 // such as "D=/srv/drawings;E=/mnt/x") add drives or replace them; an entry with an empty folder
-// removes the drive. Folders must be absolute; other entries are skipped.
+// removes the drive. Folders must be absolute; other entries are skipped. A folder may carry the
+// drive's kind before it ("E=cdrom:/media/cd"): removable, fixed, remote, cdrom or ramdisk;
+// drives are fixed otherwise.
 #include <string>
 #include <string_view>
 #include "rx/export.h"
@@ -27,8 +29,9 @@ public:
     // The drives of this session (the default, the profile, then CADHOST_DRIVES), read anew.
     static WinDriveMap current();
 
-    // A letter and an absolute folder; an empty folder removes the drive. False (and no change)
-    // for a character that is no letter or a folder that is not absolute.
+    // A letter and an absolute folder, with its kind in front or not; an empty folder removes the
+    // drive. False (and no change) for a character that is no letter, an unknown kind or a folder
+    // that is not absolute.
     bool set(char letter, std::string_view folder);
     // "D=/srv/drawings;E=/mnt/x" (a letter may carry its colon: "D:=/srv"); answers the number
     // of entries skipped as malformed.
@@ -37,6 +40,8 @@ public:
     const std::string* folder(char letter) const;
     // Bit 0 for A:, bit 1 for B:, ...
     DWORD mask() const;
+    // DRIVE_FIXED, DRIVE_REMOVABLE, ... of a mapped drive; DRIVE_NO_ROOT_DIR for another letter.
+    unsigned type(char letter) const;
     // The Linux folder that relative names and drive-relative paths start from.
     void setCurrentFolder(std::string folder) { m_current = std::move(folder); }
 
@@ -56,6 +61,7 @@ private:
     char driveHolding(const std::string& linuxPath) const;
 
     std::string m_folders[26];
+    unsigned m_types[26] = {};
     std::string m_current;
 };
 
@@ -64,8 +70,8 @@ private:
 CADHOST_API bool cadhostLinuxPath(const char* path, std::string& linuxPath, std::string* error = nullptr);
 
 CADHOST_API DWORD GetLogicalDrives();
-// DRIVE_FIXED for the root of a mapped drive ("D:\", "D:", null for the current drive),
-// DRIVE_NO_ROOT_DIR for anything else.
+// The kind of a mapped drive (DRIVE_FIXED unless configured) for its root ("D:\", "D:", null for
+// the current drive), DRIVE_NO_ROOT_DIR for anything else.
 CADHOST_API unsigned GetDriveTypeA(LPCSTR rootPathName);
 // The temporary folder ($TMPDIR when absolute, else /tmp) in the platform's form, ending in "\".
 // Answers the length copied without the NUL, the size needed with the NUL when the buffer is

@@ -28,6 +28,7 @@ constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr unsigned DRIVE_UNKNOWN = 0;
 constexpr unsigned DRIVE_NO_ROOT_DIR = 1;
 constexpr unsigned DRIVE_FIXED = 3;
+constexpr unsigned DRIVE_REMOVABLE = 2, DRIVE_REMOTE = 4, DRIVE_CDROM = 5, DRIVE_RAMDISK = 6;
 
 // Error codes answered by GetLastError.
 constexpr DWORD ERROR_SUCCESS = 0;

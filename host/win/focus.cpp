@@ -1,7 +1,12 @@
 // Visibility, enabled state, keyboard focus, mouse capture and activation.
+#include <algorithm>
 #include "win/windowstate.h"
 
 namespace {
+
+using winstate::Window;
+using winstate::find;
+using winstate::topLevel;
 
 struct InputState {
     HWND focus = nullptr;
@@ -28,6 +33,18 @@ bool cursorInClient(HWND hwnd, POINT screen) {
     RECT client;
     GetClientRect(hwnd, &client);
     return PtInRect(&client, p) != FALSE;
+}
+
+// A popup shown lies above the window that owns it.
+void raiseAboveOwner(HWND hwnd) {
+    Window* w = find(hwnd);
+    if (!w || (w->style & WS_CHILD) || !w->owner) return;
+    auto& list = topLevel();
+    auto self = std::find(list.begin(), list.end(), hwnd);
+    auto owner = std::find(list.begin(), list.end(), w->owner);
+    if (self == list.end() || owner == list.end() || self < owner) return;
+    list.erase(self);
+    list.insert(std::find(list.begin(), list.end(), w->owner), hwnd);
 }
 
 }  // namespace
@@ -71,6 +88,7 @@ void forgetWindow(HWND hwnd) {
         Window* w = find(hwnd);
         HWND owner = w ? w->owner : nullptr;
         s.active = nullptr;
+        SendMessage(hwnd, WM_NCACTIVATE, FALSE, 0);
         SendMessage(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), reinterpret_cast<LPARAM>(owner));
         if (owner && IsWindowEnabled(owner) && IsWindowVisible(owner)) SetActiveWindow(owner);
     }
@@ -97,6 +115,7 @@ BOOL ShowWindow(HWND hwnd, int command) {
             InvalidateRect(w->parent, &r, TRUE);
         }
         if (!show) forgetWindow(hwnd);
+        else raiseAboveOwner(hwnd);
         // The window under the cursor may have changed.
         cursorMoved(state().cursor);
     }
@@ -175,9 +194,13 @@ HWND SetActiveWindow(HWND hwnd) {
     if (hwnd == old) return old;
     if (hwnd && !IsWindowEnabled(hwnd)) return nullptr;
     s.active = hwnd;
-    if (old && find(old)) SendMessage(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), reinterpret_cast<LPARAM>(hwnd));
+    if (old && find(old)) {
+        SendMessage(old, WM_NCACTIVATE, FALSE, 0);
+        if (find(old)) SendMessage(old, WM_ACTIVATE, MAKEWPARAM(WA_INACTIVE, 0), reinterpret_cast<LPARAM>(hwnd));
+    }
     if (hwnd && s.active == hwnd) {
-        SendMessage(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), reinterpret_cast<LPARAM>(old));
+        SendMessage(hwnd, WM_NCACTIVATE, TRUE, 0);
+        if (s.active == hwnd) SendMessage(hwnd, WM_ACTIVATE, MAKEWPARAM(WA_ACTIVE, 0), reinterpret_cast<LPARAM>(old));
         if (s.focus && !within(s.focus, hwnd) && s.active == hwnd) SetFocus(hwnd);
     } else if (!hwnd && s.focus) {
         SetFocus(nullptr);

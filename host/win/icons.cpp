@@ -173,6 +173,55 @@ bool cadhostDecodeIconImage(const unsigned char* bytes, std::size_t size, std::v
     return decodeDib(bytes, size, pixels, width, height);
 }
 
+namespace {
+// The decoded image as an icon of cx x cy (its own size when either is 0).
+HICON makeIcon(const unsigned char* image, std::size_t size, int cx, int cy) {
+    auto icon = std::make_unique<HICON__>();
+    if (!cadhostDecodeIconImage(image, size, icon->pixels, icon->width, icon->height)) return nullptr;
+    if (cx > 0 && cy > 0 && (icon->width != cx || icon->height != cy)) {
+        icon->pixels = acgiResampleImage(icon->pixels, icon->width, icon->height, cx, cy);
+        if (icon->pixels.empty()) return nullptr;
+        icon->width = cx;
+        icon->height = cy;
+    }
+    return addIcon(std::move(icon));
+}
+}  // namespace
+
+HICON CreateIconFromResourceEx(const BYTE* bits, DWORD size, BOOL icon, DWORD, int cx, int cy, UINT) {
+    if (cx < 0 || cy < 0 || !bits) return nullptr;
+    // A cursor's image starts with its hot spot.
+    if (!icon) {
+        if (size < 4) return nullptr;
+        bits += 4;
+        size -= 4;
+    }
+    return makeIcon(bits, size, cx, cy);
+}
+
+HCURSOR cadhostLoadCursorResource(HINSTANCE module, LPCSTR name) {
+    HRSRC groupEntry = FindResourceA(module, name, RT_GROUP_CURSOR);
+    if (!groupEntry) return nullptr;
+    const auto* group = static_cast<const unsigned char*>(LockResource(LoadResource(module, groupEntry)));
+    const std::size_t size = SizeofResource(module, groupEntry);
+    // The directory: reserved, type 2, count, then 14-byte entries whose last word is the image id.
+    if (!group || size < 6 + 14 || le16(group + 2) != 2 || le16(group + 4) == 0) return nullptr;
+    const unsigned id = le16(group + 6 + 12);
+    HRSRC imageEntry = FindResourceA(module, MAKEINTRESOURCEA(id), RT_CURSOR);
+    if (!imageEntry) return nullptr;
+    const auto* image = static_cast<const BYTE*>(LockResource(LoadResource(module, imageEntry)));
+    return CreateIconFromResourceEx(image, static_cast<DWORD>(SizeofResource(module, imageEntry)), FALSE, 0x00030000, 0,
+                                    0, 0);
+}
+
+HCURSOR cadhostMakeCursor(int width, int height) {
+    auto icon = std::make_unique<HICON__>();
+    icon->width = width;
+    icon->height = height;
+    icon->pixels.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    return addIcon(std::move(icon));
+}
+
 HANDLE LoadImageA(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags) {
     if (type == IMAGE_BITMAP && cx >= 0 && cy >= 0) {
         HBITMAP b = LoadBitmapA(module, name);
@@ -192,17 +241,8 @@ HANDLE LoadImageA(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT
     const unsigned id = pickGroupEntry(group, SizeofResource(module, groupEntry), cx, cy);
     HRSRC imageEntry = id ? FindResourceA(module, MAKEINTRESOURCEA(id), RT_ICON) : nullptr;
     if (!imageEntry) return nullptr;
-    auto icon = std::make_unique<HICON__>();
     const auto* image = static_cast<const unsigned char*>(LockResource(LoadResource(module, imageEntry)));
-    if (!cadhostDecodeIconImage(image, SizeofResource(module, imageEntry), icon->pixels, icon->width, icon->height))
-        return nullptr;
-    if (!natural && (icon->width != cx || icon->height != cy)) {
-        icon->pixels = acgiResampleImage(icon->pixels, icon->width, icon->height, cx, cy);
-        if (icon->pixels.empty()) return nullptr;
-        icon->width = cx;
-        icon->height = cy;
-    }
-    return addIcon(std::move(icon));
+    return makeIcon(image, SizeofResource(module, imageEntry), natural ? 0 : cx, natural ? 0 : cy);
 }
 
 HANDLE LoadImage(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags) {

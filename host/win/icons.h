@@ -24,6 +24,10 @@ CADHOST_API HICON LoadIcon(HINSTANCE module, LPCSTR name);
 CADHOST_API HANDLE LoadImageA(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags);
 CADHOST_API HANDLE LoadImage(HINSTANCE module, LPCSTR name, UINT type, int cx, int cy, UINT flags);
 CADHOST_API BOOL DestroyIcon(HICON icon);
+// An icon from the bytes of one icon image (as an RT_ICON resource or an icon file's entry holds
+// it), scaled to cx x cy unless they are 0. Null for a cursor or an image that cannot be decoded.
+CADHOST_API HICON CreateIconFromResourceEx(const BYTE* bits, DWORD size, BOOL icon, DWORD version, int cx, int cy,
+                                           UINT flags);
 // Draws the icon with its transparency; cx and cy 0 draw it at its own size (the system icon size
 // with DI_DEFAULTSIZE). DI_MASK alone draws the opaque pixels black.
 CADHOST_API BOOL DrawIconEx(HDC dc, int x, int y, HICON icon, int cx, int cy, UINT step,
@@ -53,6 +57,11 @@ CADHOST_API BOOL DrawState(HDC dc, HGDIOBJ brush, DRAWSTATEPROC proc, LPARAM dat
 
 // Host side: a live icon's premultiplied ARGB pixels, rows top to bottom; false for none.
 CADHOST_API bool cadhostIconPixels(HICON icon, std::vector<std::uint32_t>& pixels, int& width, int& height);
+// Host side: a cursor of a module's RT_GROUP_CURSOR resource (its first image), null when missing
+// or malformed; a new cursor of that size whose pixels are all transparent (the standard cursors:
+// nothing headless draws the mouse pointer).
+CADHOST_API HCURSOR cadhostLoadCursorResource(HINSTANCE module, LPCSTR name);
+CADHOST_API HCURSOR cadhostMakeCursor(int width, int height);
 // Host side: the size of a live icon; false for a handle that is none.
 CADHOST_API bool cadhostIconSize(HICON icon, int& width, int& height);
 // Host side: decodes one icon image (a DIB with its mask at 1, 4, 8, 24 or 32 bits a pixel, or a

@@ -101,9 +101,23 @@ bool translateInput(const WindowInputEvent& e, MSG* msg) {
         if (root != GetActiveWindow()) SetActiveWindow(root);
         if (!find(target)) return false;
     }
+    bool right = e.button == 1;
+    if (!GetCapture()) {
+        // The window under the mouse sets the cursor for the part it is over; a press of the left
+        // button on a sizing border starts sizing.
+        const LRESULT hit = SendMessage(target, WM_NCHITTEST, 0, MAKELPARAM(e.pt.x, e.pt.y));
+        const UINT mouseMessage = e.kind == WindowInputEvent::Move ? WM_MOUSEMOVE
+            : e.kind == WindowInputEvent::ButtonUp ? (right ? WM_RBUTTONUP : WM_LBUTTONUP)
+            : (right ? WM_RBUTTONDOWN : WM_LBUTTONDOWN);
+        SendMessage(target, WM_SETCURSOR, reinterpret_cast<WPARAM>(target), MAKELPARAM(hit, mouseMessage));
+        if (!find(target)) return false;
+        if (down && !right && hit >= HTLEFT && hit <= HTBOTTOMRIGHT) {
+            *msg = make(target, WM_NCLBUTTONDOWN, static_cast<WPARAM>(hit), MAKELPARAM(e.pt.x, e.pt.y));
+            return true;
+        }
+    }
     POINT p = e.pt;
     ScreenToClient(target, &p);
-    bool right = e.button == 1;
     UINT message = WM_MOUSEMOVE;
     WPARAM keys = 0;
     if (e.kind == WindowInputEvent::ButtonDown) {

@@ -16,7 +16,8 @@ using winstate::Window;
 
 
 void paintCaption(HWND hwnd, HDC dc, RECT bar) {
-    bool active = GetActiveWindow() == hwnd;
+    const winstate::Window* w = winstate::find(hwnd);
+    bool active = w && w->captionActive;
     COLORREF from = GetSysColor(active ? COLOR_ACTIVECAPTION : COLOR_INACTIVECAPTION);
     COLORREF to = GetSysColor(active ? COLOR_GRADIENTACTIVECAPTION : COLOR_GRADIENTINACTIVECAPTION);
     int width = std::max(1, static_cast<int>(bar.right - bar.left));
@@ -139,12 +140,13 @@ cairo_surface_t* cadhostRenderWindow(HWND hwnd) {
     w->style |= WS_VISIBLE;
     paintTree(hwnd, surface, 0, 0, RECT{0, 0, width, height});
     if ((w = winstate::find(hwnd)) && !visible) w->style &= ~WS_VISIBLE;
-    // Tool popups the window owns (an open drop-down list) lie over it, the topmost last.
+    // Popups without a caption that the window owns (an open drop-down list or tree, a tip) lie
+    // over it, the topmost last.
     const std::vector<HWND> tops = winstate::topLevel();
     for (auto it = tops.rbegin(); it != tops.rend() && (w = winstate::find(hwnd)); ++it) {
         Window* p = winstate::find(*it);
         if (!p || p->owner != hwnd || !(p->style & WS_POPUP) || !(p->style & WS_VISIBLE) ||
-            !(p->exStyle & WS_EX_TOOLWINDOW))
+            (!(p->exStyle & WS_EX_TOOLWINDOW) && (p->style & WS_CAPTION) == WS_CAPTION))
             continue;
         paintTree(*it, surface, p->rect.left - w->rect.left, p->rect.top - w->rect.top, RECT{0, 0, width, height});
     }

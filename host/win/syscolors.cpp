@@ -1,5 +1,7 @@
 // The classic scheme's system colours, their brushes and the classic system metrics.
 #include "win/gdiobjects.h"
+#include "ed/sysvar.h"
+#include "win/winuser.h"
 
 namespace {
 
@@ -51,10 +53,34 @@ HBRUSH GetSysColorBrush(int index) {
     return brushes[index];
 }
 
+namespace {
+// The screen is the size SCREENSIZE gives (800 x 600 when it is missing or out of reason).
+int screenSize(int axis) {
+    resbuf rb;
+    const int fallback = axis == 0 ? 800 : 600;
+    if (acedGetVar("SCREENSIZE", &rb) != RTNORM || (rb.restype != RTPOINT && rb.restype != RT3DPOINT)) return fallback;
+    const double v = rb.resval.rpoint[axis];
+    return v >= 1 && v <= 16384 ? static_cast<int>(v) : fallback;
+}
+}  // namespace
+
+BOOL SystemParametersInfo(UINT action, UINT, void* value, UINT) {
+    if (action != SPI_GETWORKAREA || !value) return FALSE;
+    *static_cast<RECT*>(value) = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return TRUE;
+}
+
+BOOL SystemParametersInfoA(UINT action, UINT param, void* value, UINT winIni) {
+    return SystemParametersInfo(action, param, value, winIni);
+}
+
 int GetSystemMetrics(int index) {
     switch (index) {
-    case SM_CXSCREEN: return 1280;
-    case SM_CYSCREEN: return 1024;
+    case SM_CXSCREEN: case SM_CXFULLSCREEN: return screenSize(0);
+    case SM_CYSCREEN: return screenSize(1);
+    case SM_CYFULLSCREEN: return screenSize(1) - GetSystemMetrics(SM_CYCAPTION);
+    case SM_CXMINTRACK: return 112;
+    case SM_CYMINTRACK: return 27;
     case SM_CXVSCROLL: case SM_CYHSCROLL: return 16;
     case SM_CYCAPTION: return 19;
     case SM_CXBORDER: case SM_CYBORDER: return 1;

@@ -23,6 +23,7 @@ const SystemClass& listBoxSystemClass();
 const SystemClass& comboListSystemClass();
 const SystemClass& comboBoxSystemClass();
 const SystemClass& popupMenuSystemClass();
+const SystemClass& treeViewSystemClass();
 // The rich-edit control under each of its class names.
 const std::vector<SystemClass>& richEditSystemClasses();
 // Every predefined class, in the order they are registered.

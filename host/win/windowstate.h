@@ -40,6 +40,7 @@ struct Window {
     RECT paintRect{};
     bool paintErase = false;
     HDC paintTarget = nullptr;  // set while the window is rendered into a picture
+    bool captionActive = false;  // the caption is drawn active (WM_NCACTIVATE)
 };
 
 // The window of a handle, or null when the handle is not a live window.
@@ -68,5 +69,11 @@ void removeTimers(HWND hwnd);
 void removeQueued(HWND hwnd);
 // The picture surface behind a paint target (render.cpp).
 HDC makeScratchDC(HWND hwnd);
+// The sizing border of a resizable window at a screen point, HTNOWHERE off its frame (sizing.cpp).
+LRESULT frameHitTest(HWND hwnd, POINT screen);
+// The tracking sizes, with the window's WM_GETMINMAXINFO answer.
+MINMAXINFO minMaxInfo(HWND hwnd);
+// Follows the mouse, resizing the window on one edge (WMSZ_xxx), until the button is released.
+void sizeLoop(HWND hwnd, WPARAM edge);
 
 }  // namespace winstate

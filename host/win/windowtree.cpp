@@ -180,8 +180,10 @@ HWND CreateWindowEx(DWORD exStyle, const char* className, const char* windowName
     // Top-level windows open on top; children are added at the bottom, so that the order of
     // siblings (and the tab order of a dialog) is the order of creation.
     auto& list = siblings(raw);
+    // Topmost windows stay above the others.
     if (style & WS_CHILD) list.push_back(hwnd);
-    else list.insert(list.begin(), hwnd);
+    else if (exStyle & WS_EX_TOPMOST) list.insert(list.begin(), hwnd);
+    else list.insert(std::find_if(list.begin(), list.end(), [](HWND h) { return !(find(h)->exStyle & WS_EX_TOPMOST); }), hwnd);
 
     if (hook.hook) hook.hook(hwnd, hook.data);
     CREATESTRUCT cs{param, instance, menuOrId, parent, height, width, y, x, static_cast<LONG>(style),
@@ -447,6 +449,8 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UIN
     if (!(flags & SWP_NOZORDER)) {
         auto& list = siblings(w);
         list.erase(std::remove(list.begin(), list.end(), hwnd), list.end());
+        if (insertAfter == HWND_TOPMOST) w->exStyle |= WS_EX_TOPMOST;
+        if (insertAfter == HWND_NOTOPMOST) w->exStyle &= ~WS_EX_TOPMOST;
         if (insertAfter == HWND_TOP || insertAfter == HWND_TOPMOST) list.insert(list.begin(), hwnd);
         else if (insertAfter == HWND_BOTTOM || insertAfter == HWND_NOTOPMOST) list.push_back(hwnd);
         else {
@@ -730,7 +734,31 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         RECT cr;
         GetClientRect(hwnd, &cr);
         if (PtInRect(&cr, p)) return HTCLIENT;
+        POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (LRESULT border = frameHitTest(hwnd, screen)) return border;
         return ((w->style & WS_CAPTION) == WS_CAPTION && p.y < 0) ? HTCAPTION : HTNOWHERE;
+    }
+    case WM_NCLBUTTONDOWN:
+        if (static_cast<LRESULT>(wParam) >= HTLEFT && static_cast<LRESULT>(wParam) <= HTBOTTOMRIGHT)
+            SendMessage(hwnd, WM_SYSCOMMAND, SC_SIZE + (wParam - HTLEFT + WMSZ_LEFT), lParam);
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_SIZE) sizeLoop(hwnd, wParam & 0x000F);
+        return 0;
+    case WM_SETCURSOR: {
+        // The parent decides first; then the class cursor in the client area, the sizing
+        // cursors on the sizing borders.
+        if ((w->style & WS_CHILD) && w->parent && SendMessage(w->parent, WM_SETCURSOR, wParam, lParam)) return TRUE;
+        const LRESULT hit = static_cast<short>(LOWORD(lParam));
+        LPCSTR sizing = hit == HTLEFT || hit == HTRIGHT ? IDC_SIZEWE
+            : hit == HTTOP || hit == HTBOTTOM ? IDC_SIZENS
+            : hit == HTTOPLEFT || hit == HTBOTTOMRIGHT ? IDC_SIZENWSE
+            : hit == HTTOPRIGHT || hit == HTBOTTOMLEFT ? IDC_SIZENESW
+            : nullptr;
+        if (sizing) SetCursor(LoadCursor(nullptr, sizing));
+        else if (hit == HTCLIENT && w->cls && w->cls->wc.hCursor) SetCursor(w->cls->wc.hCursor);
+        else if (hit != HTCLIENT) SetCursor(LoadCursor(nullptr, IDC_ARROW));
+        return hit == HTCLIENT && !(w->cls && w->cls->wc.hCursor) ? FALSE : TRUE;
     }
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hwnd);
@@ -754,6 +782,10 @@ LRESULT DefWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(GetSysColorBrush(back));
     }
     case WM_MOUSEACTIVATE: return 1;  // MA_ACTIVATE
+    case WM_NCACTIVATE:
+        w->captionActive = wParam != 0;
+        InvalidateRect(hwnd, nullptr, FALSE);
+        return TRUE;
     case WM_CANCELMODE:
         if (GetCapture() == hwnd) ReleaseCapture();
         return 0;

@@ -84,6 +84,8 @@ constexpr int SM_CXSCREEN = 0, SM_CYSCREEN = 1, SM_CXVSCROLL = 2, SM_CYHSCROLL =
     SM_CYCURSOR = 14, SM_CYMENU = 15, SM_CXFRAME = 32, SM_CYFRAME = 33, SM_CXDOUBLECLK = 36,
     SM_CYDOUBLECLK = 37, SM_CXEDGE = 45, SM_CYEDGE = 46, SM_CXSMICON = 49, SM_CYSMICON = 50;
 constexpr int SM_CXICONSPACING = 38, SM_CYICONSPACING = 39, SM_CXMENUCHECK = 71, SM_CYMENUCHECK = 72;
+constexpr int SM_CXFULLSCREEN = 16, SM_CYFULLSCREEN = 17, SM_CXSIZEFRAME = 32, SM_CYSIZEFRAME = 33,
+    SM_CXMINTRACK = 34, SM_CYMINTRACK = 35;
 
 CADHOST_API DWORD GetSysColor(int index);
 CADHOST_API HBRUSH GetSysColorBrush(int index);
@@ -145,6 +147,10 @@ CADHOST_API int FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 CADHOST_API int FrameRect(HDC dc, const RECT* rect, HBRUSH brush);
 CADHOST_API BOOL DrawEdge(HDC dc, RECT* rect, UINT edge, UINT flags);
 CADHOST_API BOOL DrawFocusRect(HDC dc, const RECT* rect);
+// Frame controls: only the scroll bar's size grip (DFC_SCROLL, DFCS_SCROLLSIZEGRIP) is drawn: three
+// diagonal ridges in the bottom-right corner of the rectangle, over the face colour.
+constexpr UINT DFC_SCROLL = 3, DFCS_SCROLLSIZEGRIP = 0x0008;
+CADHOST_API BOOL DrawFrameControl(HDC dc, RECT* rect, UINT type, UINT state);
 CADHOST_API COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 CADHOST_API COLORREF GetPixel(HDC dc, int x, int y);
 

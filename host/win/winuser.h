@@ -197,3 +197,54 @@ typedef TRACKMOUSEEVENT* LPTRACKMOUSEEVENT;
 CADHOST_API BOOL TrackMouseEvent(LPTRACKMOUSEEVENT track);
 CADHOST_API short GetKeyState(int virtualKey);
 CADHOST_API BOOL MessageBeep(UINT type);
+
+// Sizing and the non-client area. A drag on a sizing border (the hit-test codes below, from the
+// frame of a WS_THICKFRAME window or from a window's own WM_NCHITTEST) arrives as WM_NCLBUTTONDOWN;
+// DefWindowProc turns it into WM_SYSCOMMAND SC_SIZE, which tracks the mouse until the button is
+// released: WM_ENTERSIZEMOVE, WM_GETMINMAXINFO, then WM_SIZING (the edge and the proposed window
+// rectangle, which the handler may change) and the move or resize for each mouse move, then
+// WM_EXITSIZEMOVE. Escape puts the window back where it was.
+constexpr UINT WM_GETMINMAXINFO = 0x0024, WM_NCACTIVATE = 0x0086, WM_NCMOUSEMOVE = 0x00A0,
+    WM_NCLBUTTONDOWN = 0x00A1, WM_SIZING = 0x0214, WM_ENTERSIZEMOVE = 0x0231, WM_EXITSIZEMOVE = 0x0232;
+constexpr LRESULT HTSIZE = 4, HTLEFT = 10, HTRIGHT = 11, HTTOP = 12, HTTOPLEFT = 13, HTTOPRIGHT = 14,
+    HTBOTTOM = 15, HTBOTTOMLEFT = 16, HTBOTTOMRIGHT = 17, HTBORDER = 18;
+constexpr WPARAM SC_SIZE = 0xF000;
+// The edge of WM_SIZING.
+constexpr WPARAM WMSZ_LEFT = 1, WMSZ_RIGHT = 2, WMSZ_TOP = 3, WMSZ_TOPLEFT = 4, WMSZ_TOPRIGHT = 5,
+    WMSZ_BOTTOM = 6, WMSZ_BOTTOMLEFT = 7, WMSZ_BOTTOMRIGHT = 8;
+
+struct MINMAXINFO {
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
+};
+typedef MINMAXINFO* LPMINMAXINFO;
+
+// Cursors. The standard ones (IDC_xxx, loaded with a null module) are shared and never destroyed;
+// others come from a module's RT_GROUP_CURSOR and RT_CURSOR resources. Mouse input sends
+// WM_SETCURSOR (the window under the mouse, the hit-test code and the mouse message) to the window
+// under the mouse unless the mouse is captured; DefWindowProc asks the parent first, then sets the
+// class cursor in the client area and the sizing cursors on the sizing borders.
+#define IDC_ARROW MAKEINTRESOURCE(32512)
+#define IDC_IBEAM MAKEINTRESOURCE(32513)
+#define IDC_WAIT MAKEINTRESOURCE(32514)
+#define IDC_CROSS MAKEINTRESOURCE(32515)
+#define IDC_SIZENWSE MAKEINTRESOURCE(32642)
+#define IDC_SIZENESW MAKEINTRESOURCE(32643)
+#define IDC_SIZEWE MAKEINTRESOURCE(32644)
+#define IDC_SIZENS MAKEINTRESOURCE(32645)
+#define IDC_SIZEALL MAKEINTRESOURCE(32646)
+#define IDC_NO MAKEINTRESOURCE(32648)
+#define IDC_HAND MAKEINTRESOURCE(32649)
+CADHOST_API HCURSOR LoadCursorA(HINSTANCE module, LPCSTR name);
+CADHOST_API HCURSOR LoadCursor(HINSTANCE module, LPCSTR name);
+CADHOST_API HCURSOR SetCursor(HCURSOR cursor);
+CADHOST_API HCURSOR GetCursor();
+CADHOST_API BOOL DestroyCursor(HCURSOR cursor);
+
+// The work area (SPI_GETWORKAREA): the whole screen, which has no task bar.
+constexpr UINT SPI_GETWORKAREA = 0x0030;
+CADHOST_API BOOL SystemParametersInfo(UINT action, UINT param, void* value, UINT winIni);
+CADHOST_API BOOL SystemParametersInfoA(UINT action, UINT param, void* value, UINT winIni);

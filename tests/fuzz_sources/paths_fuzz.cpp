@@ -45,6 +45,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         check(code != 0 && !error.empty());
     }
 
+    // The input as a list of drive entries: every mapped drive has a kind, no other letter has one.
+    WinDriveMap listed;
+    listed.addList(input);
+    for (char letter = 'A'; letter <= 'Z'; ++letter)
+        check((listed.folder(letter) != nullptr) == (listed.type(letter) != DRIVE_NO_ROOT_DIR) &&
+              ((listed.mask() >> (letter - 'A')) & 1) == (listed.folder(letter) != nullptr));
+
     // "pattern\nname"
     const size_t cut = input.find('\n');
     if (cut != std::string_view::npos) {

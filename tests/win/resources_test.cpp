@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include "win/dialogtemplates.h"
 #include "win/dlginit.h"
+#include "win/icons.h"
 #include "win/resources.h"
 #include "win/winuser.h"
 #include "win/winstyles.h"
@@ -223,11 +224,28 @@ TEST_F(CompiledResourcesTest, IconsAndCursorsAreSplitIntoImagesAndADirectory) {
     EXPECT_NE(bytes("APPICON", RT_GROUP_ICON), "<missing>");
     std::string cur;
     ASSERT_TRUE(readFileBytes(WIN_TEST_RESOURCES "/hand.cur", cur));
-    std::string cursorGroup = bytes(MAKEINTRESOURCE(IDC_HAND), RT_GROUP_CURSOR);
+    std::string cursorGroup = bytes(MAKEINTRESOURCE(IDC_HANDPOINTER), RT_GROUP_CURSOR);
     ASSERT_EQ(cursorGroup.size(), 6u + 14);
     unsigned imageId = static_cast<unsigned char>(cursorGroup[18]) | static_cast<unsigned char>(cursorGroup[19]) << 8;
     // A cursor image starts with its hot spot (5, 7 in the file's entry).
     EXPECT_EQ(bytes(MAKEINTRESOURCE(imageId), RT_CURSOR), std::string("\x05\x00\x07\x00", 4) + cur.substr(22));
+}
+
+TEST_F(CompiledResourcesTest, CursorsLoadFromTheModuleAndAreDestroyed) {
+    EXPECT_EQ(LoadCursor(kModule, MAKEINTRESOURCE(IDC_HANDPOINTER)), nullptr) << "its image is cut short";
+    HCURSOR hand = LoadCursor(kModule, MAKEINTRESOURCE(IDC_DIAGONAL));
+    ASSERT_NE(hand, nullptr);
+    int width = 0, height = 0;
+    ASSERT_TRUE(cadhostIconSize(hand, width, height));
+    EXPECT_EQ(width, 16);
+    HCURSOR again = LoadCursor(kModule, MAKEINTRESOURCE(IDC_DIAGONAL));
+    EXPECT_NE(again, hand) << "each load is a cursor of its own";
+    EXPECT_TRUE(DestroyCursor(again));
+    EXPECT_EQ(LoadCursor(kModule, MAKEINTRESOURCE(IDI_APP)), nullptr) << "an icon is no cursor";
+    SetCursor(hand);
+    EXPECT_TRUE(DestroyCursor(hand));
+    EXPECT_EQ(GetCursor(), nullptr) << "a destroyed cursor is no longer current";
+    EXPECT_FALSE(cadhostIconSize(hand, width, height));
 }
 
 TEST_F(CompiledResourcesTest, HandlesOfOtherModulesOrUnregisteredOnesReadNothing) {

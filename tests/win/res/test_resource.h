@@ -9,7 +9,8 @@
 #define IDR_MAINMENU         300
 #define IDR_EXMENU           301
 #define IDI_APP              400
-#define IDC_HAND             401
+#define IDC_HANDPOINTER             401
+#define IDC_DIAGONAL                402
 #define IDB_LOGO             402
 #define IDI_COMPASS          403
 #define IDR_README           502
