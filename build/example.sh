@@ -12,8 +12,9 @@ cmake --build out/release -j"$(nproc)"
 # INSERT (turned into an intelligent one), edits its attribute in the module's DDATTE dialog (a
 # picture of the dialog is saved), sets its height on the Text Options page of the enhanced
 # attribute editor (EATTEDIT, a picture again), writes the door to a drawing file and inserts that file as an
-# intelligent block, lists, exports a PNG and saves .dwg and .dxf under out/release/examples.
+# intelligent block, lists, opens the block-library browser on its Blocks tab (a picture of the
+# main window with the docked browser), exports a PNG and saves .dwg and .dxf under out/release/examples.
 rm -f out/release/examples/Door.dwg out/release/examples/profile.ini
 CADHOST_PROFILE="$PWD/out/release/examples/profile.ini" \
     out/release/bin/cadhost --load QuillmarkFree4 --script examples/example.scr
-echo "Pictures and drawings: out/release/examples/tips.png, doors.png, ddatte.png, eattedit.png, doors-edited.dwg, doors-edited.dxf"
+echo "Pictures and drawings: out/release/examples/tips.png, doors.png, ddatte.png, eattedit.png, browser.png, doors-edited.dwg, doors-edited.dxf"

@@ -6,6 +6,7 @@
 #include "ZEFTBlockReference.h"
 #include "ZEFTGripPoint.h"
 #include "db/attdef.h"
+#include "db/blockpreview.h"
 #include "db/database.h"
 #include "db/line.h"
 #include "rx/rxclass.h"
@@ -150,6 +151,18 @@ Acad::ErrorStatus insertDoor(AcDbDatabase& db, AcDbObjectId doorId, const AcGePo
     space->close();
     return es;
 }
+// The blocks carry preview icons, as BLOCK makes them.
+bool storeIcons(AcDbDatabase& db) {
+    for (const char* name : {"DOOR", "PANEL"}) {
+        AcDbBlockTable* table = nullptr;
+        AcDbObjectId id;
+        if (db.getBlockTable(table, AcDb::kForRead) != Acad::eOk) return false;
+        const Acad::ErrorStatus es = table->getAt(name, id);
+        table->close();
+        if (es != Acad::eOk || acdbHostStoreBlockIcon(&db, id) != Acad::eOk) return false;
+    }
+    return true;
+}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -168,6 +181,9 @@ int main(int argc, char** argv) {
         if (doorId.isNull() || !makePanelBlock(db) || !makeNotesLayer(db) || insertDoor(db, doorId, AcGePoint3d(0, 0, 0)) != Acad::eOk ||
             insertDoor(db, doorId, AcGePoint3d(30, 0, 0)) != Acad::eOk) {
             std::fprintf(stderr, "make_example: could not build the drawing\n");
+            status = 1;
+        } else if (!storeIcons(db)) {
+            std::fprintf(stderr, "make_example: could not draw the blocks' icons\n");
             status = 1;
         } else if (db.saveAs(argv[1]) != Acad::eOk) {
             std::fprintf(stderr, "make_example: %s\n", db.lastError().c_str());

@@ -1,5 +1,6 @@
 // Drawing objects and device contexts of the framework.
 #include "ui/dc.h"
+#include "ui/extmodule.h"
 #include <map>
 #include <memory>
 #include "ui/wnd.h"
@@ -123,7 +124,7 @@ CBitmap* CDC::SelectObject(CBitmap* bitmap) {
 BOOL CBitmap::CreateCompatibleBitmap(CDC* dc, int width, int height) {
     return Attach(::CreateCompatibleBitmap(dc ? dc->m_hDC : nullptr, width, height));
 }
-BOOL CBitmap::LoadBitmap(LPCTSTR name) { return Attach(::LoadBitmap(AfxGetResourceHandle(), name)); }
+BOOL CBitmap::LoadBitmap(LPCTSTR name) { return Attach(::LoadBitmap(AfxFindResourceHandle(name, RT_BITMAP), name)); }
 BOOL CBitmap::LoadBitmap(UINT id) { return LoadBitmap(MAKEINTRESOURCE(id)); }
 CGdiObject* CDC::SelectStockObject(int index) {
     return CGdiObject::FromHandle(::SelectObject(m_hDC, ::GetStockObject(index)));

@@ -30,6 +30,14 @@ void CAcExtensionModule::DetachInstance() {
 
 std::vector<HINSTANCE> afxResourceChain() { return chain(); }
 
+HINSTANCE AfxFindResourceHandle(LPCTSTR name, LPCTSTR type) {
+    HINSTANCE current = AfxGetResourceHandle();
+    if (FindResource(current, name, type)) return current;
+    for (HINSTANCE module : chain())
+        if (FindResource(module, name, type)) return module;
+    return current;
+}
+
 CAcModuleResourceOverride::CAcModuleResourceOverride(HINSTANCE instance) : m_previous(AfxGetResourceHandle()) {
     if (instance) AfxSetResourceHandle(instance);
 }

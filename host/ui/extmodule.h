@@ -33,6 +33,9 @@ private:
 
 // The attached modules, first attached first.
 CADHOST_API std::vector<HINSTANCE> afxResourceChain();
+// The module that holds a resource: the framework's resource handle when it has it, else the first
+// module of the resource chain that does; the resource handle when none has it.
+CADHOST_API HINSTANCE AfxFindResourceHandle(LPCTSTR name, LPCTSTR type);
 
 // Makes a module's resources the framework's for the object's lifetime (null: the module of
 // the running code is unknown here, so the handle stays as it is).

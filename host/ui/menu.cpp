@@ -1,5 +1,6 @@
 // The menu object and the command-update object.
 #include "ui/menu.h"
+#include "ui/extmodule.h"
 #include <memory>
 #include "ui/handlemap.h"
 #include "ui/wnd.h"
@@ -18,7 +19,7 @@ CMenu::~CMenu() {
     if (!m_temporary) DestroyMenu();
 }
 
-BOOL CMenu::LoadMenu(LPCTSTR name) { return Attach(::LoadMenu(AfxGetResourceHandle(), name)); }
+BOOL CMenu::LoadMenu(LPCTSTR name) { return Attach(::LoadMenu(AfxFindResourceHandle(name, RT_MENU), name)); }
 BOOL CMenu::LoadMenu(UINT id) { return LoadMenu(MAKEINTRESOURCE(id)); }
 
 BOOL CMenu::Attach(HMENU menu) {
