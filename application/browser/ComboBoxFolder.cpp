@@ -19,6 +19,8 @@ void CComboBoxFolder::CreateDropDown(int width, int height) {
         m_tree.CreateEx(0, WC_TREEVIEW, "", WS_POPUP | WS_BORDER | TVS_SHOWSELALWAYS | TVS_DISABLEDRAGDROP,
                         CRect(0, 0, 10, 10), GetParent(), 0);
         if (!::IsWindow(m_tree.m_hWnd)) return;
+        // The tree writes as the box does.
+        m_tree.SetFont(GetFont(), FALSE);
         m_tree.InitImageList();
         m_tree.FillRoot(this);
     }
