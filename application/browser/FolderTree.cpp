@@ -78,12 +78,14 @@ void CTreeCtrlFolder::SelectPath(const CString& path) {
     CString work = path;
     if (!work.IsEmpty() && work[work.GetLength() - 1] != '\\') work += '\\';
     // Each link ends with a backslash: its name is the text before it, its key the text up to
-    // it (the first key keeps its backslash, so that a drive's key is its root).
+    // it (the first key keeps its backslash, so that a drive's key is its root). Doubled
+    // backslashes name no folder: only a path's first link may be empty.
     std::vector<CString> names, keys;
     CString accumulated;
     int start = 0;
     for (int slash = work.Find('\\'); slash >= 0; start = slash + 1, slash = work.Find('\\', start)) {
         const CString name = work.Mid(start, slash - start);
+        if (name.IsEmpty() && !names.empty()) continue;
         accumulated += name + "\\";
         names.push_back(name);
         keys.push_back(keys.empty() ? accumulated : accumulated.Left(accumulated.GetLength() - 1));

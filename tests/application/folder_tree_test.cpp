@@ -173,6 +173,9 @@ TEST_F(FolderTreeTest, AChainIsAddedOnceAndFoundWithoutRegardToCaseOrTrailingBac
     EXPECT_EQ(outline(), chain);
     EXPECT_EQ(current(), "Dwg");
     EXPECT_EQ(std::string(box.GetPath()), "D:\\Dwg");
+    box.SetPath("D:\\Dwg\\\\Parts\\\\");
+    EXPECT_EQ(outline(), chain) << "doubled backslashes name no folder";
+    EXPECT_EQ(std::string(box.GetPath()), "D:\\Dwg\\Parts");
 
     // The fixed places and drive roots are found by their own paths: no second item.
     for (const char* place : {"My Computer", "my documents\\", "D:\\", "d:"}) {
