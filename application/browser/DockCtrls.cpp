@@ -35,6 +35,7 @@ BOOL CDockCtrls::OnInitDialog() {
     drawingList.folderBox = &folderBox;
     folderBox.m_pDwgList = &drawingList;
     drawingList.init();
+    folderBox.CreateDropDown(0, 300);
     const CString folder = acedGetAcadWinApp()->GetProfileString(loadResourceString(IDS_PRODUCT), "Directory", "");
     folderBox.SetPath(folder);
     drawingList.showFolder(folder);

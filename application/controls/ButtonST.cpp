@@ -1,10 +1,8 @@
 #include "controls/ButtonST.h"
+#include "controls/ControlTip.h"
 #include "win/wingdi.h"
 
 namespace {
-
-constexpr int kTipWidth = 400;
-constexpr UINT_PTR kToolId = 1;
 
 void frame3d(HDC dc, const RECT& r, COLORREF topLeft, COLORREF bottomRight) {
     const RECT lines[4] = {{r.left, r.top, r.right - 1, r.top + 1}, {r.left, r.top, r.left + 1, r.bottom - 1},
@@ -77,24 +75,9 @@ DWORD CButtonST::setFlat(BOOL flat, BOOL repaint) {
     return 0;
 }
 
-void CButtonST::createTooltip() {
-    if (tooltip.m_hWnd) return;
-    tooltip.Create(this);
-    tooltip.Activate(FALSE);
-    tooltip.SetMaxTipWidth(kTipWidth);
-}
+void CButtonST::createTooltip() { createControlTip(tooltip, this); }
 
-void CButtonST::setTooltipText(LPCTSTR text, BOOL activate) {
-    if (!text || !m_hWnd) return;
-    createTooltip();
-    if (tooltip.GetToolCount() == 0) {
-        CRect client;
-        GetClientRect(&client);
-        tooltip.AddTool(this, text, &client, kToolId);
-    }
-    tooltip.UpdateTipText(text, this, kToolId);
-    tooltip.Activate(activate);
-}
+void CButtonST::setTooltipText(LPCTSTR text, BOOL activate) { setControlTipText(tooltip, this, text, activate); }
 
 void CButtonST::PreSubclassWindow() {
     CButton::PreSubclassWindow();

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the browser's images: icons up_level.ico, preview.ico and block.ico (16x16 and 32x32,
-32 bits with alpha) and the 16x16 24-bit bitmaps folder.bmp and drawing.bmp."""
+32 bits with alpha), the 16x16 24-bit bitmaps folder.bmp and drawing.bmp, and folder_tree.bmp, the
+folder tree's strip of ten 16x16 images on black (its mask colour), 161x18 pixels."""
 import math
 import os
 import struct
@@ -73,23 +74,78 @@ BITMAPS = {
     ],
 }
 
+OUTLINE = (60, 60, 60, 255)
+# A folder with its lid open: the back, and the front leaning forward.
+OPEN_FOLDER = [
+    (box(0.05, 0.22, 0.45, 0.34), (200, 150, 40, 255)),
+    (box(0.05, 0.3, 0.85, 0.88), (200, 150, 40, 255)),
+    (triangle((0.22, 0.45), (1.0, 0.45), (0.85, 0.9)), (250, 225, 130, 255)),
+    (triangle((0.22, 0.45), (0.05, 0.9), (0.85, 0.9)), (250, 225, 130, 255)),
+]
+MONITOR = [
+    (box(0.1, 0.1, 0.9, 0.68), OUTLINE),
+    (box(0.17, 0.17, 0.83, 0.61), (70, 140, 210, 255)),
+    (box(0.42, 0.68, 0.58, 0.8), OUTLINE),
+    (box(0.25, 0.8, 0.75, 0.88), OUTLINE),
+]
+DRIVE_BODY = [
+    (box(0.05, 0.35, 0.95, 0.75), OUTLINE),
+    (box(0.1, 0.4, 0.9, 0.7), (190, 190, 190, 255)),
+]
+# The folder tree's strip, in the order of CTreeCtrlFolder::Image.
+TREE_IMAGES = [
+    FOLDER,
+    OPEN_FOLDER,
+    # My Network Places: a globe.
+    [(disc(0.5, 0.5, 0.42), (40, 110, 190, 255)), (ring(0.5, 0.5, 0.3, 0.05), (140, 200, 250, 255)),
+     (box(0.44, 0.08, 0.56, 0.92), (140, 200, 250, 255)), (box(0.08, 0.44, 0.92, 0.56), (140, 200, 250, 255))],
+    # Desktop: a screen with a green landscape.
+    MONITOR + [(box(0.17, 0.45, 0.83, 0.61), (60, 160, 70, 255)), (disc(0.65, 0.3, 0.08), (250, 220, 60, 255))],
+    # My Computer: a screen over a box.
+    MONITOR[:2] + [(box(0.05, 0.72, 0.95, 0.95), OUTLINE), (box(0.1, 0.77, 0.9, 0.9), (200, 200, 200, 255)),
+                   (box(0.7, 0.8, 0.82, 0.86), (60, 180, 60, 255))],
+    # A removable drive: a diskette.
+    [(box(0.1, 0.1, 0.9, 0.9), (50, 70, 140, 255)), (box(0.28, 0.1, 0.72, 0.38), (200, 200, 210, 255)),
+     (box(0.55, 0.14, 0.65, 0.32), (50, 70, 140, 255)), (box(0.22, 0.55, 0.78, 0.9), (240, 240, 240, 255))],
+    # Any other drive: a disk box with a light.
+    DRIVE_BODY + [(box(0.7, 0.5, 0.82, 0.6), (60, 200, 60, 255))],
+    # A CD-ROM drive: a disc.
+    [(disc(0.5, 0.5, 0.45), (150, 150, 160, 255)), (ring(0.5, 0.5, 0.32, 0.08), (200, 180, 230, 255)),
+     (disc(0.5, 0.5, 0.1), (40, 40, 40, 255)), (disc(0.5, 0.5, 0.05), (90, 90, 90, 255))],
+    # Control Panel: a panel with sliders.
+    [(box(0.08, 0.1, 0.92, 0.9), OUTLINE), (box(0.13, 0.15, 0.87, 0.85), (230, 230, 200, 255)),
+     (box(0.28, 0.2, 0.32, 0.8), OUTLINE), (box(0.48, 0.2, 0.52, 0.8), OUTLINE), (box(0.68, 0.2, 0.72, 0.8), OUTLINE),
+     (box(0.22, 0.3, 0.38, 0.4), (200, 60, 60, 255)), (box(0.42, 0.6, 0.58, 0.7), (60, 160, 60, 255)),
+     (box(0.62, 0.45, 0.78, 0.55), (60, 90, 200, 255))],
+    # My Documents: a folder with a sheet in it.
+    FOLDER[:2] + [(box(0.25, 0.12, 0.75, 0.7), (255, 255, 255, 255)),
+                  (segment(0.32, 0.25, 0.68, 0.25, 0.03), (40, 90, 170, 255)),
+                  (segment(0.32, 0.4, 0.6, 0.4, 0.03), (40, 90, 170, 255)), FOLDER[2]],
+]
+
 
 def write_bmp(path, layers, size=16, background=(255, 255, 255)):
     """A bottom-up 24-bit bitmap file of the layers over a background."""
-    stride = (size * 3 + 3) // 4 * 4
+    write_strip(path, [layers], size, size, size, background)
+
+
+def write_strip(path, images, size, width, height, background):
+    """A bottom-up 24-bit bitmap file of images side by side, each size x size at the top."""
+    stride = (width * 3 + 3) // 4 * 4
     rows = []
-    for row in range(size - 1, -1, -1):
+    for row in range(height - 1, -1, -1):
         line = b''
-        for column in range(size):
-            x, y = (column + 0.5) / size, (row + 0.5) / size
+        for column in range(width):
+            index, x, y = column // size, (column % size + 0.5) / size, (row + 0.5) / size
             colour = background
-            for inside, rgba in layers:
-                if inside(x, y):
-                    colour = rgba[:3]
+            if index < len(images) and row < size:
+                for inside, rgba in images[index]:
+                    if inside(x, y):
+                        colour = rgba[:3]
             line += bytes((colour[2], colour[1], colour[0]))
         rows.append(line + b'\0' * (stride - len(line)))
     pixels = b''.join(rows)
-    header = struct.pack('<IiiHHIIiiII', 40, size, size, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
+    header = struct.pack('<IiiHHIIiiII', 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
     with open(path, 'wb') as f:
         f.write(b'BM' + struct.pack('<IHHI', 14 + len(header) + len(pixels), 0, 0, 14 + len(header)))
         f.write(header + pixels)
@@ -103,6 +159,7 @@ def main():
         host_icon.write_ico(os.path.join(here, name), layers)
     for name, layers in BITMAPS.items():
         write_bmp(os.path.join(here, name), layers)
+    write_strip(os.path.join(here, 'folder_tree.bmp'), TREE_IMAGES, 16, 161, 18, (0, 0, 0))
 
 
 if __name__ == '__main__':

@@ -86,6 +86,9 @@ public:
     }
     void ShowDropDown(BOOL show = TRUE) { SendMessage(CB_SHOWDROPDOWN, static_cast<WPARAM>(show)); }
     BOOL GetDroppedState() const { return static_cast<BOOL>(SendMessage(CB_GETDROPPEDSTATE)); }
+    // The least width of the dropped list: the box's width unless a larger one was set.
+    int GetDroppedWidth() const { return Send(CB_GETDROPPEDWIDTH); }
+    int SetDroppedWidth(UINT width) { return Send(CB_SETDROPPEDWIDTH, width); }
     void GetDroppedControlRect(LPRECT rect) const { SendMessage(CB_GETDROPPEDCONTROLRECT, 0, reinterpret_cast<LPARAM>(rect)); }
     // Index -1 is the selection field of the face.
     int SetItemHeight(int index, UINT height) { return Send(CB_SETITEMHEIGHT, static_cast<WPARAM>(index), MAKELPARAM(height, 0)); }

@@ -23,6 +23,7 @@ struct ComboState {
     int fieldHeight = 0;   // the selection field of the face
     int totalHeight = 0;   // face and dropped list together
     int minVisible = 30;
+    int droppedWidth = 0;  // the least width of the dropped list (CB_SETDROPPEDWIDTH)
     bool dropped = false;
     bool focus = false;
     bool sizing = false;
@@ -132,10 +133,17 @@ void takeListSelection(HWND c) {
     if (show(c, static_cast<int>(toList(c, LB_GETCURSEL)))) notify(c, CBN_SELCHANGE);
 }
 
+// The dropped list is as wide as the box, or wider when a width was set.
+int droppedWidth(HWND c) {
+    RECT r;
+    GetWindowRect(c, &r);
+    return std::max(static_cast<int>(r.right - r.left), state(c).droppedWidth);
+}
+
 RECT droppedRect(HWND c) {
     RECT r;
     GetWindowRect(c, &r);
-    return RECT{r.left, r.top, r.right, r.top + std::max(state(c).totalHeight, faceHeight(c))};
+    return RECT{r.left, r.top, r.left + droppedWidth(c), r.top + std::max(state(c).totalHeight, faceHeight(c))};
 }
 
 enum class Close { Chosen, Cancelled, Quiet };
@@ -178,7 +186,7 @@ void dropDown(HWND c) {
     // Above the face when the screen has no room below it.
     if (top + height > GetSystemMetrics(SM_CYSCREEN) && face.top - height >= 0) top = face.top - height;
     st.dropped = true;
-    SetWindowPos(list, HWND_TOPMOST, face.left, top, face.right - face.left, height, SWP_NOACTIVATE);
+    SetWindowPos(list, HWND_TOPMOST, face.left, top, all.right - all.left, height, SWP_NOACTIVATE);
     SendMessage(list, LB_SETCURSEL, static_cast<WPARAM>(st.shown), 0);
     ShowWindow(list, SW_SHOWNA);
     SetCapture(list);
@@ -525,6 +533,11 @@ LRESULT CALLBACK ComboProc(HWND c, UINT message, WPARAM wParam, LPARAM lParam) {
         else closeUp(c, Close::Quiet);
         return TRUE;
     case CB_GETDROPPEDSTATE: return state(c).dropped ? TRUE : FALSE;
+    case CB_GETDROPPEDWIDTH: return droppedWidth(c);
+    case CB_SETDROPPEDWIDTH:
+        if (static_cast<int>(wParam) < 0) return CB_ERR;
+        state(c).droppedWidth = static_cast<int>(wParam);
+        return droppedWidth(c);
     case CB_GETDROPPEDCONTROLRECT:
         if (!lParam) return CB_ERR;
         *reinterpret_cast<RECT*>(lParam) = droppedRect(c);

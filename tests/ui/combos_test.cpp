@@ -280,6 +280,15 @@ TEST_F(CombosTest, FaceTakesTheFontsHeightAndTheListDropsBelowOrAbove) {
     EXPECT_EQ(r.bottom - r.top, 3 * row + 2) << "three rows and the border";
     EXPECT_EQ(GetTopWindow(nullptr), list) << "above every window";
     SendMessage(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    // The dropped width is the face's unless a wider one is set; a narrower one changes nothing.
+    EXPECT_EQ(SendMessage(combo, CB_GETDROPPEDWIDTH, 0, 0), face.right - face.left);
+    EXPECT_EQ(SendMessage(combo, CB_SETDROPPEDWIDTH, 10, 0), face.right - face.left);
+    EXPECT_EQ(SendMessage(combo, CB_SETDROPPEDWIDTH, 400, 0), 400);
+    SendMessage(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    GetWindowRect(list, &r);
+    EXPECT_EQ(r.right - r.left, 400);
+    SendMessage(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    SendMessage(combo, CB_SETDROPPEDWIDTH, 0, 0);
     // Near the bottom of the screen the list opens above the face.
     RECT d;
     GetWindowRect(dlg, &d);
