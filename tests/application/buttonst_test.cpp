@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <string>
 #include "../ui/window_input.h"
+#include "module_resources.h"
 #include "controls/ButtonST.h"
 #include "res/resource.h"
 #include "ui/dialog.h"
@@ -125,22 +126,14 @@ class ButtonSTTest : public WindowTestBase {
 protected:
     void SetUp() override {
         WindowTestBase::SetUp();
-        cadhost::res::ResourceScript script;
-        std::string error;
-        ASSERT_TRUE(cadhost::res::readResourceScript(std::string(CADHOST_SOURCE_DIR) + "/application/res/Quillmark.rc",
-                                                     {}, script, error))
-            << error;
-        const std::vector<unsigned char> image = cadhost::res::writeResourceImage(script.entries);
-        ASSERT_TRUE(cadhostRegisterModuleResources(kModule, image.data(), image.size(), &error)) << error;
-        previous = AfxGetResourceHandle();
-        AfxSetResourceHandle(kModule);
+        resources.use(kModule);
+        if (HasFatalFailure()) return;
         ASSERT_TRUE(dlg.CreateIndirect(buttonsTemplate()));
         cadhostPumpMessages();
     }
     void TearDown() override {
         dlg.DestroyWindow();
-        AfxSetResourceHandle(previous);
-        cadhostUnregisterModuleResources(kModule);
+        resources.unuse();
         WindowTestBase::TearDown();
     }
     // The program's loop, with the framework's pre-translation.
@@ -149,7 +142,7 @@ protected:
         while (cadhostFetchMessage(&msg, true) == FetchResult::Message)
             if (!cadhostFilterMessage(&msg) && !IsDialogMessage(dlg.m_hWnd, &msg)) DispatchMessage(&msg);
     }
-    HINSTANCE previous = nullptr;
+    ModuleResources resources;
     CButtonsDialog dlg;
     const COLORREF face = GetSysColor(COLOR_BTNFACE), hilight = GetSysColor(COLOR_BTNHIGHLIGHT),
                    shadow = GetSysColor(COLOR_BTNSHADOW);
