@@ -5,6 +5,7 @@
 #include "appsession_support.h"
 #include "ed/docman.h"
 #include "ed/profile.h"
+#include "ui/geometry.h"
 #include "win/render.h"
 #include "win/winuser.h"
 
@@ -107,17 +108,18 @@ TEST_F(Session, DrawingPreviewComesBackWhereItWasAndOpensTheDrawing) {
                                           << "nTopLeftX3=150\nnTopLeftY3=250\n";
     std::map<std::string, bool> open;
     std::map<std::string, std::string> action, document;
-    RECT placed{};
+    RECT placed{}, reopened{};
     probe = [&](const std::string& name) {
         HWND dialog = previewDialog();
         open[name] = dialog != nullptr;
         if (dialog) action[name] = itemText(dialog, 337);
         if (dialog && name == "shown") GetWindowRect(dialog, &placed);
+        if (dialog && name == "reopened") GetWindowRect(dialog, &reopened);
         if (AcApDocument* doc = acDocManagerPtr()->curDocument()) document[name] = fs::path(doc->fileName()).filename().string();
     };
     const std::string shown = path("drawing.png");
     ASSERT_EQ(run("BLOCKS\nclick #207\n;nothing\nclick #202@60,40\nclick #207\n;shown\npicture active \"" + shown +
-                  "\"\nclick #337\n;opened\n;open objects\n"),
+                  "\"\ndrag 790,640 690,540\nclick #2\nclick #207\n;reopened\nclick #337\n;opened\n;open objects\n"),
               0)
         << out;
     EXPECT_FALSE(open["nothing"]) << "no drawing selected, no preview";
@@ -128,6 +130,7 @@ TEST_F(Session, DrawingPreviewComesBackWhereItWasAndOpensTheDrawing) {
     EXPECT_EQ(placed.right - placed.left, 600);
     EXPECT_EQ(placed.bottom - placed.top, 400);
     EXPECT_TRUE(fs::exists(shown));
+    EXPECT_EQ(CRect(reopened), CRect(200, 250, 700, 550)) << "the size grip resized it; the next preview opens so";
     EXPECT_FALSE(open["opened"]);
     EXPECT_EQ(document["opened"], "plan.dwg") << out;
     EXPECT_EQ(openCounts, (std::vector<int>{0}));
