@@ -3,9 +3,7 @@
 // same with the model recorded again for each frame.
 #include <benchmark/benchmark.h>
 
-#include "db/circle.h"
-#include "db/database.h"
-#include "db/line.h"
+#include "gsscene.h"
 #include "gs/gs.h"
 #include "win/winuser.h"
 
@@ -13,19 +11,7 @@ namespace {
 
 struct GsScene {
     explicit GsScene(int entities) : db(true, true) {
-        AcDbBlockTableRecord* space = nullptr;
-        if (acdbOpenObject(space, db.modelSpaceId(), AcDb::kForWrite) == Acad::eOk) {
-            for (int i = 0; i < entities; ++i) {
-                const double x = (i % 400) * 2.5, y = (i / 400) * 2.5;
-                AcDbEntity* e = i % 2 ? static_cast<AcDbEntity*>(new AcDbCircle(AcGePoint3d(x, y, i % 7), AcGeVector3d::kZAxis, 1.0))
-                                      : new AcDbLine(AcGePoint3d(x, y, 0), AcGePoint3d(x + 2, y + 1, 3));
-                e->setColorIndex(static_cast<Adesk::UInt16>(1 + i % 7));
-                AcDbObjectId id;
-                if (space->appendAcDbEntity(id, e) == Acad::eOk) e->close();
-                else delete e;
-            }
-            space->close();
-        }
+        fillGsScene(db, entities);
         static bool registered = false;
         if (!registered) {
             WNDCLASS wc{};

@@ -4,17 +4,22 @@ namespace {
 AcDbDatabase* workingDatabase() { return acdbHostApplicationServices()->workingDatabase(); }
 }  // namespace
 
+CDocData::~CDocData() { detachDatabaseReactor(); }
+
 void CDocData::attachDatabaseReactor() {
+    AcDbDatabase* db = workingDatabase();
+    if (!db) return;
+    if (databaseReactor && watchedDatabase && watchedDatabase != db) watchedDatabase->removeReactor(databaseReactor);
     if (!databaseReactor) databaseReactor = new AsdkDbReactor;
-    if (AcDbDatabase* db = workingDatabase()) db->addReactor(databaseReactor);
+    db->addReactor(databaseReactor);
+    watchedDatabase = db;
 }
 
 void CDocData::detachDatabaseReactor() {
-    AcDbDatabase* db = workingDatabase();
-    if (!db) return;
-    db->removeReactor(databaseReactor);
+    if (databaseReactor && watchedDatabase) watchedDatabase->removeReactor(databaseReactor);
     delete databaseReactor;
     databaseReactor = nullptr;
+    watchedDatabase = nullptr;
 }
 
 namespace {

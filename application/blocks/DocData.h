@@ -8,13 +8,20 @@ class AsdkDbReactor : public AcDbDatabaseReactor {};
 
 class CDocData {
 public:
+    CDocData() = default;
+    // A record that goes (its document is closing, or the module leaves) takes its reactor out of
+    // the database it watches and deletes it.
+    ~CDocData();
+    CDocData(const CDocData&) = delete;
+    CDocData& operator=(const CDocData&) = delete;
+
     // Creates the database reactor on first use and adds it to the working database.
     void attachDatabaseReactor();
-    // Takes it out of the working database and deletes it (only while there is one).
+    // Takes it out of the database it watches and deletes it.
     void detachDatabaseReactor();
 
-    // Copies share the reactor; the record that detaches it deletes it.
     AsdkDbReactor* databaseReactor = nullptr;
+    AcDbDatabase* watchedDatabase = nullptr;
     AcDbObjectId lastConvertedReferenceId;
 };
 

@@ -6,8 +6,8 @@ void CAcadDocReactor::documentCreated(AcApDocument* doc) {
     if (doc) currentDocData().attachDatabaseReactor();
 }
 
+// The closed document's record has taken its reactor away with it.
 void CAcadDocReactor::documentDestroyed(const char*) {
-    currentDocData().detachDatabaseReactor();
     if (blockList) blockList->refresh();
 }
 

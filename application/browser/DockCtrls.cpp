@@ -1,9 +1,12 @@
 #include "browser/DockCtrls.h"
 #include "ModuleState.h"
+#include "browser/DrawingFileOps.h"
 #include "browser/InsertionProtocol.h"
 #include "ed/docman.h"
 #include "ed/winapp.h"
+#include "frame/Renvale4App.h"
 #include "frame/ResourceString.h"
+#include "ui/extmodule.h"
 
 BEGIN_MESSAGE_MAP(CDockCtrls, CDialog)
     ON_WM_SIZE()
@@ -97,8 +100,34 @@ void CDockCtrls::OnUpButton() {
 
 void CDockCtrls::OnPreviewButton() { showPreview(); }
 
-// The preview dialog is not part of this module yet: the button opens nothing.
-void CDockCtrls::showPreview() {}
+// The selected drawing (tab "Dwgs") or block (tab "Blocks") in a modal preview, one at a time.
+// The panel frees the dialog once its run has returned, and only then opens the drawing that
+// the preview's "Open" chose.
+void CDockCtrls::showPreview() {
+    if (preview) return;
+    CString name, file;
+    if (tabs.GetCurSel() == 0) {
+        const int row = drawingList.GetCurSel();
+        if (row < 0) return;
+        drawingList.currentItem = static_cast<short>(row);
+        drawingList.GetText(row, name);
+        if (name.IsEmpty()) return;
+        file = drawingList.itemPath(row);
+    } else {
+        POSITION pos = blockList.GetFirstSelectedItemPosition();
+        const int item = pos ? blockList.GetNextSelectedItem(pos) : -1;
+        if (item < 0) return;
+        name = blockList.GetItemText(item, 0);
+        if (name.IsEmpty()) return;
+    }
+    CAcModuleResourceOverride resources(resourceInstance());
+    preview = std::make_unique<CPreviewDlg>(this);
+    preview->SetSource(name, file);
+    const INT_PTR result = preview->DoModal();
+    const CString open = result == IDOK ? preview->drawingToOpen() : CString();
+    preview.reset();
+    if (!open.IsEmpty()) openDrawing(open);
+}
 
 void CDockCtrls::insertBlockAtPickedPoint() {
     CString name;
@@ -114,6 +143,7 @@ void CDockCtrls::OnBlockListDoubleClick(NMHDR*, LRESULT* result) {
 void CDockCtrls::OnUpdateAnyCommand(CCmdUI* cmdUI) { cmdUI->Enable(TRUE); }
 
 void CDockCtrls::OnDestroy() {
-    preview = nullptr;
+    // A preview still running ends with the panel; showPreview frees it when its run returns.
+    if (preview && ::IsWindow(preview->m_hWnd)) preview->EndDialog(IDCANCEL);
     CDialog::OnDestroy();
 }

@@ -4,11 +4,11 @@
 #include "browser/BlockList.h"
 #include "browser/ComboBoxFolder.h"
 #include "browser/DwgDirList.h"
+#include <memory>
 #include "controls/ButtonST.h"
+#include "preview/PreviewDlg.h"
 #include "res/resource.h"
 #include "ui/dialog.h"
-
-class CPreviewDlg;
 
 class CDockCtrls : public CDialog {
 public:
@@ -27,7 +27,8 @@ public:
     CDwgDirList drawingList;
     CComboBoxFolder folderBox;
     CTabCtrl tabs;
-    CPreviewDlg* preview = nullptr;
+    // The open preview: the panel alone makes and frees it; null unless one runs.
+    std::unique_ptr<CPreviewDlg> preview;
 
 protected:
     void DoDataExchange(CDataExchange* dx) override;

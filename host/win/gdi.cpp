@@ -416,10 +416,8 @@ void penLine(Context* c, POINT a, POINT b) {
 
 void brushPath(Context* c) {
     const Object& b = brush(c);
-    if (b.style == PS_NULL) {
-        cairo_new_path(c->cr);
-        return;
-    }
+    // A hollow brush fills nothing and leaves the outline to the pen.
+    if (b.style == PS_NULL) return;
     setColor(c->cr, b.color);
     cairo_fill_preserve(c->cr);
 }

@@ -85,7 +85,9 @@ constexpr LRESULT HTERROR = -2, HTTRANSPARENT = -1, HTNOWHERE = 0, HTCLIENT = 1,
 // PeekMessage.
 constexpr UINT PM_NOREMOVE = 0x0000, PM_REMOVE = 0x0001;
 // Mouse and key state in wParam.
-constexpr WPARAM MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008;
+constexpr WPARAM MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002, MK_SHIFT = 0x0004, MK_CONTROL = 0x0008, MK_MBUTTON = 0x0010;
+// The middle button (script input has no middle button; windows may still be sent these).
+constexpr UINT WM_MBUTTONDOWN = 0x0207, WM_MBUTTONUP = 0x0208;
 constexpr int WHEEL_DELTA = 120;
 // Redraw.
 constexpr UINT RDW_INVALIDATE = 0x0001, RDW_ERASE = 0x0004, RDW_ALLCHILDREN = 0x0080, RDW_UPDATENOW = 0x0100;

@@ -70,6 +70,9 @@ for target in $targets; do
     dlginit_fuzz) extra="$ROOT/host/win/dlginit.cpp" ;;
     previewimage_fuzz) extra="-I$ROOT/application $ROOT/application/browser/PreviewImage.cpp" ;;
     foldertree_fuzz) extra="-I$ROOT/application $ROOT/application/browser/FolderTree.cpp" ;;
+    # The preview control, its gadget and the string loader compiled in, instrumented.
+    gspreview_fuzz) extra="-I$ROOT/application $ROOT/application/preview/GsPreviewCtrl.cpp \
+        $ROOT/application/preview/OrbitGadget.cpp $ROOT/application/frame/ResourceString.cpp" ;;
     # The rich-text reader and the code page table it uses compiled in, instrumented.
     rtf_fuzz) extra="$ROOT/host/win/rtfreader.cpp $ROOT/host/db/dxftext.cpp $(pkg-config --cflags --libs glib-2.0)" ;;
     esac
