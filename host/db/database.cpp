@@ -204,6 +204,7 @@ void AcDbDatabase::removeReactor(AcDbDatabaseReactor* reactor) { m_reactors.remo
 
 // Reactors may come and go while they are called: the list is copied first.
 #define CADHOST_FIRE(CALL)                                   \
+    if (m_reactors.isEmpty()) return;                        \
     AcArray<AcDbDatabaseReactor*> reactors = m_reactors;     \
     for (AcDbDatabaseReactor* r : reactors)                  \
         if (m_reactors.contains(r)) r->CALL;
