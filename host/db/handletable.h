@@ -9,7 +9,7 @@ struct AcDbStub;
 namespace cadhost::db {
 
 // The database's handle-to-stub map. Handles come in dense runs, so stubs are kept in pages of
-// 32 consecutive handles: neighbouring handles share a page and pages are made in handle order,
+// 16 consecutive handles: neighbouring handles share a page and pages are made in handle order,
 // which keeps a walk over new objects in cache. A directory finds a page by its number
 // (open addressing, Fibonacci hash, at most half full, so any pattern of handles a file may
 // hold costs short probes). Pages are never given back before clear().
@@ -30,7 +30,7 @@ public:
     size_t size() const { return m_count; }
 
 private:
-    static constexpr unsigned kPageBits = 5;
+    static constexpr unsigned kPageBits = 4;
     static constexpr uint64_t kPageMask = (uint64_t(1) << kPageBits) - 1;
     struct Page {
         AcDbStub* stubs[size_t(1) << kPageBits] = {};
