@@ -33,11 +33,12 @@ void expectSame(const HandleTable& table, const std::unordered_map<uint64_t, AcD
     }
 }
 
-// Dense runs, strides of high powers of two (which crowd one region of a plain modulo table)
-// and the far ends of the 64-bit range, entered and removed in random order.
+// Dense runs (whose pages, arriving out of order, are first scattered and then gathered),
+// strides of high powers of two (which crowd one region of a plain modulo table) and the far
+// ends of the 64-bit range, entered and removed in random order.
 TEST(HandleTable, AgreesWithAMapThroughInsertsAndRemovals) {
     std::vector<uint64_t> handles;
-    for (uint64_t h = 1; h <= 3000; ++h) handles.push_back(h);
+    for (uint64_t h = 1; h <= 20000; ++h) handles.push_back(h);
     for (uint64_t k = 1; k <= 1000; ++k) handles.push_back(k << 32);
     for (uint64_t k = 1; k <= 500; ++k) handles.push_back(UINT64_MAX - k * 4096);
     std::mt19937_64 random(7);
