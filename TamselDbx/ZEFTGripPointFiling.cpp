@@ -57,13 +57,16 @@ void readChildren(AcDbDwgFiler* filer, AcArray<AcDbSoftPointerId>& ids, AcArray<
     stretch.removeAll();
     Adesk::UInt16 count = 0;
     filer->readUInt16(&count);
+    if (filer->filerStatus() != Acad::eOk) return;
+    ids.setPhysicalLength(count);
+    stretch.setPhysicalLength(count);
     for (int i = 0; i < count && filer->filerStatus() == Acad::eOk; ++i) {
         AcDbSoftPointerId id;
         filer->readSoftPointerId(&id);
-        AcDbIntArray indices;
-        dwgInIntList(filer, indices);
         ids.append(id);
-        stretch.append(indices);
+        // Read in place: no list is copied.
+        stretch.append(AcDbIntArray());
+        dwgInIntList(filer, stretch.last());
     }
 }
 

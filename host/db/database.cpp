@@ -98,11 +98,11 @@ void AcDbDatabase::internalClear() {
 
 AcDbStub* AcDbDatabase::internalNewStub(AcDbHandle handle) {
     if (handle.isNull()) return nullptr;
-    if (auto it = m_byHandle.find(handle.value()); it != m_byHandle.end()) return it->second;
+    if (AcDbStub* known = m_byHandle.find(handle.value())) return known;
     AcDbStub& stub = m_stubs.emplace_back();
     stub.database = this;
     stub.handle = handle;
-    m_byHandle[handle.value()] = &stub;
+    m_byHandle.insert(handle.value(), &stub);
     internalBumpHandseed(handle);
     return &stub;
 }
@@ -114,8 +114,8 @@ void AcDbDatabase::internalBumpHandseed(AcDbHandle handle) {
 Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& id, bool createIfNotFound, const AcDbHandle& handle) {
     id = AcDbObjectId::kNull;
     if (handle.isNull()) return Acad::eNullHandle;
-    if (auto it = m_byHandle.find(handle.value()); it != m_byHandle.end()) {
-        id = AcDbObjectId(it->second);
+    if (AcDbStub* known = m_byHandle.find(handle.value())) {
+        id = AcDbObjectId(known);
         return Acad::eOk;
     }
     if (!createIfNotFound) return Acad::eUnknownHandle;
@@ -135,7 +135,7 @@ Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* obje
     } else {
         // Past the highest handle (a file may name any 64-bit handle) the search wraps round.
         AcDbHandle handle = m_handseed;
-        while (handle.isNull() || m_byHandle.count(handle.value())) ++handle;
+        while (handle.isNull() || m_byHandle.contains(handle.value())) ++handle;
         stub = internalNewStub(handle);
         if (!stub) return Acad::eOutOfMemory;
     }
@@ -163,15 +163,14 @@ bool AcDbDatabase::isUndoing() const { return m_undoLog && m_undoLog->isUndoing(
 
 void AcDbDatabase::internalUnappend(AcDbStub* stub) {
     if (!stub || stub->database != this || stub->unappended) return;
-    if (auto it = m_byHandle.find(stub->handle.value()); it != m_byHandle.end() && it->second == stub)
-        m_byHandle.erase(it);
+    m_byHandle.erase(stub->handle.value(), stub);
     stub->erased = true;
     stub->unappended = true;
 }
 
 void AcDbDatabase::internalReappend(AcDbStub* stub) {
     if (!stub || stub->database != this || !stub->unappended) return;
-    m_byHandle[stub->handle.value()] = stub;
+    m_byHandle.insert(stub->handle.value(), stub);
     internalBumpHandseed(stub->handle);
     stub->unappended = false;
 }
@@ -205,6 +204,7 @@ void AcDbDatabase::removeReactor(AcDbDatabaseReactor* reactor) { m_reactors.remo
 
 // Reactors may come and go while they are called: the list is copied first.
 #define CADHOST_FIRE(CALL)                                   \
+    if (m_reactors.isEmpty()) return;                        \
     AcArray<AcDbDatabaseReactor*> reactors = m_reactors;     \
     for (AcDbDatabaseReactor* r : reactors)                  \
         if (m_reactors.contains(r)) r->CALL;

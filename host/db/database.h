@@ -3,8 +3,8 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
 #include <variant>
+#include "db/handletable.h"
 #include "db/idmapping.h"
 #include "db/symtab.h"
 
@@ -183,7 +183,7 @@ public:
     // Undo: takes a created object out of the handle map (it stays, erased) and puts it back.
     void internalUnappend(AcDbStub* stub);
     void internalReappend(AcDbStub* stub);
-    bool internalHandleInUse(AcDbHandle handle) const { return m_byHandle.count(handle.value()) != 0; }
+    bool internalHandleInUse(AcDbHandle handle) const { return m_byHandle.contains(handle.value()); }
     void internalSetHandseed(AcDbHandle handle) { m_handseed = handle; }
     std::map<std::string, AcDbHeaderValue>& internalHeader() { return m_header; }
     // Objects of the class or of classes derived from it, erased and undone ones too.
@@ -191,7 +191,7 @@ public:
 
 private:
     std::deque<AcDbStub> m_stubs;
-    std::unordered_map<uint64_t, AcDbStub*> m_byHandle;
+    cadhost::db::HandleTable m_byHandle;
     AcDbHandle m_handseed{1};
     int m_openCount = 0;
     AcDbObjectId m_tables[9];

@@ -87,17 +87,63 @@ inline const Adesk::UInt8* AcDbDwgMemoryFiler::take(size_t n) {
 }
 
 namespace {
+constexpr bool kLittleEndian = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+
 template <class U>
 void storeLe(Adesk::UInt8* p, U v) {
-    for (size_t i = 0; i < sizeof(U); ++i) p[i] = static_cast<Adesk::UInt8>(v >> (8 * i));
+    if constexpr (kLittleEndian) {
+        std::memcpy(p, &v, sizeof v);
+    } else {
+        for (size_t i = 0; i < sizeof(U); ++i) p[i] = static_cast<Adesk::UInt8>(v >> (8 * i));
+    }
 }
 template <class U>
 U loadLe(const Adesk::UInt8* p) {
     U v = 0;
-    for (size_t i = 0; i < sizeof(U); ++i) v = static_cast<U>(v | (static_cast<U>(p[i]) << (8 * i)));
+    if constexpr (kLittleEndian) {
+        std::memcpy(&v, p, sizeof v);
+    } else {
+        for (size_t i = 0; i < sizeof(U); ++i) v = static_cast<U>(v | (static_cast<U>(p[i]) << (8 * i)));
+    }
     return v;
 }
+
+// N doubles as consecutive little-endian images of their bits.
+template <size_t N>
+void storeDoubles(Adesk::UInt8* p, const double (&values)[N]) {
+    for (size_t i = 0; i < N; ++i) {
+        uint64_t bits;
+        std::memcpy(&bits, &values[i], sizeof bits);
+        storeLe<uint64_t>(p + 8 * i, bits);
+    }
+}
+template <size_t N>
+void loadDoubles(const Adesk::UInt8* p, double (&values)[N]) {
+    for (size_t i = 0; i < N; ++i) {
+        const uint64_t bits = loadLe<uint64_t>(p + 8 * i);
+        std::memcpy(&values[i], &bits, sizeof bits);
+    }
+}
 }  // namespace
+
+// Points and vectors go in one piece; a short read answers zeros.
+template <size_t N>
+Acad::ErrorStatus AcDbDwgMemoryFiler::putDoubles(const double (&values)[N]) {
+    Adesk::UInt8 bytes[8 * N];
+    storeDoubles(bytes, values);
+    return put(bytes, sizeof bytes);
+}
+
+template <size_t N>
+Acad::ErrorStatus AcDbDwgMemoryFiler::getDoubles(double (&values)[N]) {
+    const Adesk::UInt8* p = take(8 * N);
+    if (!p) {
+        for (double& v : values) v = 0.0;
+        return m_status;
+    }
+    loadDoubles(p, values);
+    return Acad::eOk;
+}
 
 // Fixed-size values: unsigned little-endian image of the value's bits.
 #define CADHOST_FILER_SCALAR(NAME, TYPE, UTYPE)                                          \
@@ -153,77 +199,62 @@ Acad::ErrorStatus AcDbDwgMemoryFiler::readBool(bool* value) {
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::writeDouble(double value) {
-    uint64_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return putU64(bits);
+    const double values[1] = {value};
+    return putDoubles(values);
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::readDouble(double* value) {
-    uint64_t bits = 0;
-    Acad::ErrorStatus es = getU64(&bits);
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    if (value) *value = v;
+    double values[1];
+    Acad::ErrorStatus es = getDoubles(values);
+    if (value) *value = values[0];
     return es;
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::writePoint2d(const AcGePoint2d& value) {
-    writeDouble(value.x);
-    return writeDouble(value.y);
+    const double values[2] = {value.x, value.y};
+    return putDoubles(values);
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::readPoint2d(AcGePoint2d* value) {
-    AcGePoint2d p;
-    readDouble(&p.x);
-    Acad::ErrorStatus es = readDouble(&p.y);
-    if (es != Acad::eOk) p = AcGePoint2d();
-    if (value) *value = p;
+    double values[2];
+    Acad::ErrorStatus es = getDoubles(values);
+    if (value) *value = AcGePoint2d(values[0], values[1]);
     return es;
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::writePoint3d(const AcGePoint3d& value) {
-    writeDouble(value.x);
-    writeDouble(value.y);
-    return writeDouble(value.z);
+    const double values[3] = {value.x, value.y, value.z};
+    return putDoubles(values);
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::readPoint3d(AcGePoint3d* value) {
-    AcGePoint3d p;
-    readDouble(&p.x);
-    readDouble(&p.y);
-    Acad::ErrorStatus es = readDouble(&p.z);
-    if (es != Acad::eOk) p = AcGePoint3d();
-    if (value) *value = p;
+    double values[3];
+    Acad::ErrorStatus es = getDoubles(values);
+    if (value) *value = AcGePoint3d(values[0], values[1], values[2]);
     return es;
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::writeVector2d(const AcGeVector2d& value) {
-    writeDouble(value.x);
-    return writeDouble(value.y);
+    const double values[2] = {value.x, value.y};
+    return putDoubles(values);
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::readVector2d(AcGeVector2d* value) {
-    AcGeVector2d v;
-    readDouble(&v.x);
-    Acad::ErrorStatus es = readDouble(&v.y);
-    if (es != Acad::eOk) v = AcGeVector2d();
-    if (value) *value = v;
+    double values[2];
+    Acad::ErrorStatus es = getDoubles(values);
+    if (value) *value = AcGeVector2d(values[0], values[1]);
     return es;
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::writeVector3d(const AcGeVector3d& value) {
-    writeDouble(value.x);
-    writeDouble(value.y);
-    return writeDouble(value.z);
+    const double values[3] = {value.x, value.y, value.z};
+    return putDoubles(values);
 }
 
 Acad::ErrorStatus AcDbDwgMemoryFiler::readVector3d(AcGeVector3d* value) {
-    AcGeVector3d v;
-    readDouble(&v.x);
-    readDouble(&v.y);
-    Acad::ErrorStatus es = readDouble(&v.z);
-    if (es != Acad::eOk) v = AcGeVector3d();
-    if (value) *value = v;
+    double values[3];
+    Acad::ErrorStatus es = getDoubles(values);
+    if (value) *value = AcGeVector3d(values[0], values[1], values[2]);
     return es;
 }
 
@@ -340,11 +371,11 @@ bool AcDbDwgMemoryFiler::wrote(const void* stub) {
 Acad::ErrorStatus AcDbDwgMemoryFiler::readId(AcDbObjectId* out, IdKind kind) {
     AcDbObjectId id;
     if (out) *out = id;
-    const Adesk::UInt8* tag = take(1);
-    if (!tag) return m_status;
-    if (*tag != kind) return m_status = Acad::eFilerError;
-    uint64_t raw = 0;
-    if (getU64(&raw) != Acad::eOk) return m_status;
+    if (m_status != Acad::eOk) return m_status;
+    if (remaining() >= 1 && m_data[m_pos] != kind) return m_status = Acad::eFilerError;
+    const Adesk::UInt8* p = take(9);
+    if (!p) return m_status;
+    const uint64_t raw = loadLe<uint64_t>(p + 1);
     if (raw == 0) return Acad::eOk;
     if (inMemory()) {
         auto* stub = reinterpret_cast<AcDbStub*>(static_cast<uintptr_t>(raw));

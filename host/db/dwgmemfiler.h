@@ -115,6 +115,10 @@ private:
     // Answers the next n bytes and moves past them, or null (status set) when short.
     const Adesk::UInt8* take(size_t n);
     Acad::ErrorStatus putU64(uint64_t v);
+    template <size_t N>
+    Acad::ErrorStatus putDoubles(const double (&values)[N]);
+    template <size_t N>
+    Acad::ErrorStatus getDoubles(double (&values)[N]);
     Acad::ErrorStatus getU64(uint64_t* v);
 
     // Room for n more bytes at the position.

@@ -96,6 +96,7 @@ Acad::ErrorStatus AcDbObject::removePersistentReactor(AcDbObjectId id) {
 }
 
 void AcDbObject::notifyReactors(int event, bool flag) const {
+    if (m_reactors.isEmpty() && m_persistentReactors.isEmpty()) return;
     // Copies: a reactor may add or remove reactors while it is called.
     AcArray<AcDbObjectReactor*> reactors = m_reactors;
     for (AcDbObjectReactor* r : reactors) {

@@ -38,18 +38,43 @@ AcDbObjectId tableIdAt(const AcDbDatabase* db, int index) {
     }
 }
 
+// The record classes of the tables, in table order.
+const AcRxClass* recordClassAt(int index) {
+    switch (index) {
+    case 0: return AcDbBlockTableRecord::desc();
+    case 1: return AcDbLayerTableRecord::desc();
+    case 2: return AcDbLinetypeTableRecord::desc();
+    case 3: return AcDbTextStyleTableRecord::desc();
+    case 4: return AcDbViewTableRecord::desc();
+    case 5: return AcDbUCSTableRecord::desc();
+    case 6: return AcDbViewportTableRecord::desc();
+    case 7: return AcDbRegAppTableRecord::desc();
+    case 8: return AcDbDimStyleTableRecord::desc();
+    default: return nullptr;
+    }
+}
+
 // Which table of its database holds a record: its owner, else its class.
 int tableIndexOf(const AcDbSymbolTableRecord* record) {
     if (AcDbDatabase* db = record->database())
         for (int i = 0; i < kTableCount; ++i)
             if (!record->ownerId().isNull() && tableIdAt(db, i) == record->ownerId()) return i;
-    const AcRxClass* classes[kTableCount] = {
-        AcDbBlockTableRecord::desc(), AcDbLayerTableRecord::desc(),   AcDbLinetypeTableRecord::desc(),
-        AcDbTextStyleTableRecord::desc(), AcDbViewTableRecord::desc(), AcDbUCSTableRecord::desc(),
-        AcDbViewportTableRecord::desc(), AcDbRegAppTableRecord::desc(), AcDbDimStyleTableRecord::desc()};
     for (int i = 0; i < kTableCount; ++i)
-        if (record->isKindOf(classes[i])) return i;
+        if (record->isKindOf(recordClassAt(i))) return i;
     return -1;
+}
+
+// A record of one of the host's own record classes that the map already holds (the layer and
+// linetype every entity refers to): wblock-cloning it again would only find it in the map.
+bool isMappedHostRecord(const AcDbIdMapping& map, AcDbObjectId id) {
+    AcDbIdPair pair(id, AcDbObjectId::kNull, false);
+    if (!map.compute(pair) || pair.value().isNull()) return false;
+    const AcDbObject* object = peek(id);
+    if (!object) return false;
+    const AcRxClass* cls = object->isA();
+    for (int i = 0; i < kTableCount; ++i)
+        if (cls == recordClassAt(i)) return true;
+    return false;
 }
 
 // A live record of a table by name, looked up without opening anything (the table may be
@@ -291,7 +316,7 @@ Acad::ErrorStatus cloneHardReferences(AcDbDwgMemoryFiler& filer, const AcDbObjec
     Acad::ErrorStatus result = Acad::eOk;
     AcDbObjectId id;
     while (filer.getNextHardObject(id)) {
-        if (id.database() != source->database()) continue;
+        if (id.database() != source->database() || isMappedHostRecord(idMap, id)) continue;
         AcDbObject* sub = nullptr;
         Acad::ErrorStatus es = acdbOpenObject(sub, id, AcDb::kForRead);
         if (es != Acad::eOk) {

@@ -15,6 +15,8 @@ bool isRequiredRecord(const AcDbDatabase* db, AcDbObjectId id) {
                                    db->viewportTableId(),  db->regAppTableId(),   db->dimStyleTableId()};
     for (const AcDbObjectId& t : tables)
         if (t == id) return true;
+    // Only records can be required ones: other objects are told apart without looking any up.
+    if (!AcDbSymbolTableRecord::cast(peek(id))) return false;
     return id == db->layerZero() || id == db->modelSpaceId() || id == db->paperSpaceId() ||
            id == db->byLayerLinetype() || id == db->byBlockLinetype() || id == db->continuousLinetype() ||
            id == db->clayer() || id == db->celtype() || id == db->textstyle();
