@@ -1,4 +1,5 @@
 #include "gi/svgwriter.h"
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -116,8 +117,10 @@ void acgiAppendXmlText(std::string& out, std::string_view s) {
 Acad::ErrorStatus AcGiSvgWriter::open(const char* fileName, int width, int height, AcGiRgb background,
                                       std::string& error) {
     m_out.clear();
-    m_shape.clear();
     m_strokes.clear();
+    clearShape();
+    m_width = width;
+    m_height = height;
     const Acad::ErrorStatus es = m_file.open(fileName, error);
     if (es != Acad::eOk) return es;
     m_out.reserve(kSpillSize + kStrokeSize * 2);
@@ -139,6 +142,10 @@ void AcGiSvgWriter::command(char c) {
 }
 
 void AcGiSvgWriter::point(double x, double y) {
+    m_minX = std::min(m_minX, x);
+    m_maxX = std::max(m_maxX, x);
+    m_minY = std::min(m_minY, y);
+    m_maxY = std::max(m_maxY, y);
     acgiAppendFixed(m_shape, x, kCoordDecimals);
     m_shape += ' ';
     acgiAppendFixed(m_shape, y, kCoordDecimals);
@@ -164,13 +171,27 @@ void AcGiSvgWriter::curveTo(double x1, double y1, double x2, double y2, double x
 
 void AcGiSvgWriter::closePath() { command('Z'); }
 
+bool AcGiSvgWriter::shapeShows(double reach) const {
+    return m_maxX >= -reach && m_maxY >= -reach && m_minX <= m_width + reach && m_minY <= m_height + reach;
+}
+
+void AcGiSvgWriter::clearShape() {
+    m_shape.clear();
+    m_last = 0;
+    m_minX = m_minY = HUGE_VAL;
+    m_maxX = m_maxY = -HUGE_VAL;
+}
+
 void AcGiSvgWriter::stroke(AcGiRgb rgb, double width) {
+    if (!shapeShows(width)) {  // wholly off the picture
+        clearShape();
+        return;
+    }
     if (!m_strokes.empty() && !(rgb == m_strokeRgb && width == m_strokeWidth)) flushStrokes();
     m_strokeRgb = rgb;
     m_strokeWidth = width;
     m_strokes += m_shape;
-    m_shape.clear();
-    m_last = 0;
+    clearShape();
     if (m_strokes.size() >= kStrokeSize) flushStrokes();
 }
 
@@ -188,16 +209,15 @@ void AcGiSvgWriter::flushStrokes() {
 }
 
 void AcGiSvgWriter::fill(AcGiRgb rgb) {
-    flushStrokes();
-    if (!m_shape.empty()) {
+    if (!m_shape.empty() && shapeShows(1.0)) {
+        flushStrokes();
         m_out += "<path fill=\"";
         appendColor(m_out, rgb);
         m_out += "\" d=\"";
         m_out += m_shape;
         m_out += "\"/>\n";
     }
-    m_shape.clear();
-    m_last = 0;
+    clearShape();
     spill();
 }
 
@@ -245,6 +265,6 @@ Acad::ErrorStatus AcGiSvgWriter::finish(std::string& error) {
 void AcGiSvgWriter::abandon() {
     m_file.abandon();
     m_out.clear();
-    m_shape.clear();
+    clearShape();
     m_strokes.clear();
 }

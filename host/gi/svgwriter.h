@@ -18,7 +18,7 @@ CADHOST_API void acgiAppendXmlText(std::string& out, std::string_view utf8);
 
 class CADHOST_API AcGiSvgWriter {
 public:
-    AcGiSvgWriter() = default;
+    AcGiSvgWriter() { clearShape(); }
     AcGiSvgWriter(const AcGiSvgWriter&) = delete;
     AcGiSvgWriter& operator=(const AcGiSvgWriter&) = delete;
 
@@ -30,7 +30,8 @@ public:
     void lineTo(double x, double y);
     void curveTo(double x1, double y1, double x2, double y2, double x3, double y3);
     void closePath();
-    // Ends the shape: stroked (gathered with the strokes of its style before it) or filled.
+    // Ends the shape: stroked (gathered with the strokes of its style before it) or filled; a
+    // shape wholly off the picture is dropped.
     void stroke(AcGiRgb rgb, double width);
     void fill(AcGiRgb rgb);
     // Text of `size` pixels to the em placed by a 2x2 matrix (font units to device, size taken
@@ -46,6 +47,8 @@ private:
     void point(double x, double y);
     void command(char c);
     void flushStrokes();
+    bool shapeShows(double reach) const;  // the shape's control points come within reach of the picture
+    void clearShape();
     void spill();  // hands the buffered text to the file when enough has gathered
 
     cadhost::db::FileReplacement m_file;
@@ -53,6 +56,8 @@ private:
     std::string m_shape;    // path data of the shape being drawn
     std::string m_strokes;  // path data of the gathered strokes
     char m_last = 0;        // last command letter in m_shape
+    double m_minX, m_minY, m_maxX, m_maxY;  // bounds of the shape's points
+    int m_width = 0, m_height = 0;
     AcGiRgb m_strokeRgb{};
     double m_strokeWidth = 0.0;
 };

@@ -191,6 +191,28 @@ TEST(SvgLarge, LongStrokeRunsAreSplitAndComplete) {
     EXPECT_TRUE(svg.ends_with("</g>\n</svg>\n"));
 }
 
+// Shapes wholly off the picture are left out; a shape that reaches into it, by its line width
+// too, is kept whole.
+TEST(SvgLarge, ShapesOffThePictureAreLeftOut) {
+    AcDbDatabase db;
+    append(db, new AcDbLine(AcGePoint3d(200, 10, 0), AcGePoint3d(300, 40, 0)));    // right of it
+    append(db, new AcDbLine(AcGePoint3d(-40, 60, 0), AcGePoint3d(140, 60, 0)));    // above it
+    append(db, new AcDbCircle(AcGePoint3d(50, -30, 0), AcGeVector3d::kZAxis, 20));  // below it
+    append(db, new AcDbLine(AcGePoint3d(-100, 20, 0), AcGePoint3d(40, 20, 0)));    // into it from the left
+    auto* wide = new AcDbLine(AcGePoint3d(10, 51, 0), AcGePoint3d(90, 51, 0));      // 2 pixels above, 2 mm wide
+    wide->setLineWeight(AcDb::kLnWt200);
+    append(db, wide);
+    const std::string path = tempPath("offpicture.svg");
+    AcGiRenderer renderer(fixedView());
+    ASSERT_EQ(renderer.renderToSvg(&db, path.c_str()), Acad::eOk) << renderer.lastError();
+    const std::string svg = readFile(path);
+    EXPECT_TRUE(wellFormedXml(svg));
+    const auto paths = elements(svg, "path");
+    ASSERT_EQ(paths.size(), 2u) << svg;
+    EXPECT_EQ(attribute(paths[0], "d"), "M -200 60 L 80 60 ");
+    EXPECT_EQ(attribute(paths[1], "d"), "M 20 -2 L 180 -2 ");
+}
+
 // An export whose write fails part way leaves the file that was there and no temporary file.
 TEST(ExportFile, FailedWriteKeepsTheOldFile) {
     const std::string folder = ::testing::TempDir() + "cadhost_svg_fail";
