@@ -140,8 +140,10 @@ int removeStaleSaveFiles(const std::string& folder) {
     return removed;
 }
 
-Acad::ErrorStatus replaceFile(const char* path, std::initializer_list<std::string_view> parts, std::string& error,
-                              LinkAtTarget link) {
+FileReplacement::~FileReplacement() { abandon(); }
+
+Acad::ErrorStatus FileReplacement::open(const char* path, std::string& error, LinkAtTarget link) {
+    abandon();
     if (!path || !*path) {
         error = "no file name";
         return Acad::eInvalidInput;
@@ -154,34 +156,67 @@ Acad::ErrorStatus replaceFile(const char* path, std::initializer_list<std::strin
     removeStaleSaveFiles(folder);
 
     static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
     int e = 0;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = inFolder(folder, std::string(kTempPrefix) + std::to_string(::getpid()) + "-" +
-                                    std::to_string(counter++) + std::string(kTempSuffix));
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        m_temp = inFolder(folder, std::string(kTempPrefix) + std::to_string(::getpid()) + "-" +
+                                      std::to_string(counter++) + std::string(kTempSuffix));
+        m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         e = errno;
-        if (fd < 0 && e != EEXIST) break;
+        if (m_fd < 0 && e != EEXIST) break;
     }
-    if (fd < 0) {
+    if (m_fd < 0) {
+        m_temp.clear();
         error = target + ": cannot create a file in " + folder + ": " + std::strerror(e);
         return Acad::eFileAccessErr;
     }
-    if (mode) ::fchmod(fd, mode);
-    bool ok = true;
-    for (std::string_view data : parts)
-        if (ok && !writeAll(fd, data)) ok = false, e = errno;
-    if (ok && ::fsync(fd) != 0) ok = false, e = errno;
-    if (::close(fd) != 0 && ok) ok = false, e = errno;
-    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) ok = false, e = errno;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        error = target + ": write failed: " + std::strerror(e ? e : EIO);
+    if (mode) ::fchmod(m_fd, mode);
+    m_target = target;
+    m_errno = 0;
+    return Acad::eOk;
+}
+
+bool FileReplacement::write(std::string_view data) {
+    if (m_fd < 0 || m_errno) return false;
+    if (!writeAll(m_fd, data)) m_errno = errno ? errno : EIO;
+    return !m_errno;
+}
+
+Acad::ErrorStatus FileReplacement::commit(std::string& error) {
+    if (m_fd < 0) {
+        error = "no file is being written";
+        return Acad::eInvalidInput;
+    }
+    int e = m_errno;
+    if (!e && ::fsync(m_fd) != 0) e = errno;
+    if (::close(m_fd) != 0 && !e) e = errno;
+    m_fd = -1;
+    if (!e && ::rename(m_temp.c_str(), m_target.c_str()) != 0) e = errno;
+    if (e) {
+        ::unlink(m_temp.c_str());
+        m_temp.clear();
+        error = m_target + ": write failed: " + std::strerror(e);
         return Acad::eFileSystemErr;
     }
-    syncFolder(folder);
+    m_temp.clear();
+    syncFolder(folderOf(m_target));
     return Acad::eOk;
+}
+
+void FileReplacement::abandon() {
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
+    if (!m_temp.empty()) ::unlink(m_temp.c_str());
+    m_temp.clear();
+}
+
+Acad::ErrorStatus replaceFile(const char* path, std::initializer_list<std::string_view> parts, std::string& error,
+                              LinkAtTarget link) {
+    FileReplacement file;
+    const Acad::ErrorStatus es = file.open(path, error, link);
+    if (es != Acad::eOk) return es;
+    for (std::string_view data : parts)
+        if (!file.write(data)) break;
+    return file.commit(error);
 }
 
 }  // namespace cadhost::db

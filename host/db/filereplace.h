@@ -20,6 +20,28 @@ namespace cadhost::db {
 // by the new file (a link in a shared folder is then never written through).
 enum class LinkAtTarget { follow, replace };
 
+// A replacement written piece by piece: open() makes the temporary file, write() appends (after
+// a failed write the rest is ignored and commit() reports it), commit() makes it the target.
+// Abandoned or destroyed before commit(), it removes the temporary file and the target stays.
+class CADHOST_API FileReplacement {
+public:
+    FileReplacement() = default;
+    ~FileReplacement();
+    FileReplacement(const FileReplacement&) = delete;
+    FileReplacement& operator=(const FileReplacement&) = delete;
+
+    Acad::ErrorStatus open(const char* path, std::string& error, LinkAtTarget link = LinkAtTarget::follow);
+    bool write(std::string_view data);  // false once a write has failed
+    Acad::ErrorStatus commit(std::string& error);
+    void abandon();
+    bool isOpen() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+    int m_errno = 0;  // of the first failed write
+    std::string m_temp, m_target;
+};
+
 // The target receives the parts one after the other. On failure the target is unchanged,
 // nothing is left behind and error says why.
 CADHOST_API Acad::ErrorStatus replaceFile(const char* path, std::initializer_list<std::string_view> parts,

@@ -1,5 +1,4 @@
 #include "gi/renderer.h"
-#include <cairo-svg.h>
 #include <cairo.h>
 #include <dlfcn.h>
 #include <algorithm>
@@ -8,12 +7,15 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <numbers>
 #include "db/database.h"
+#include "db/filereplace.h"
 #include "gi/cairotext.h"
 #include "gi/dib.h"
 #include "gi/fontcaches.h"
 #include "gi/palette.h"
+#include "gi/svgwriter.h"
 
 namespace {
 constexpr int kMaxImageSide = 16384;
@@ -42,22 +44,6 @@ void appendUtf8(std::string& out, uint32_t cp) {
         out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
-}
-
-// Length of a well-formed UTF-8 sequence at s[i], 0 when there is none.
-size_t utf8Length(const std::string& s, size_t i) {
-    const auto at = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = at(i);
-    size_t n = 0;
-    unsigned char lo = 0x80, hi = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) n = 2;
-    else if (c >= 0xE0 && c <= 0xEF) { n = 3; if (c == 0xE0) lo = 0xA0; if (c == 0xED) hi = 0x9F; }
-    else if (c >= 0xF0 && c <= 0xF4) { n = 4; if (c == 0xF0) lo = 0x90; if (c == 0xF4) hi = 0x8F; }
-    if (n == 0 || i + n > s.size()) return 0;
-    if (at(i + 1) < lo || at(i + 1) > hi) return 0;
-    for (size_t k = 2; k < n; ++k)
-        if ((at(i + k) & 0xC0) != 0x80) return 0;
-    return n;
 }
 
 int hexValue(char c) {
@@ -110,7 +96,7 @@ std::string displayText(const std::string& s) {
         } else if (c < 0x80) {
             out += static_cast<char>(c);
             ++i;
-        } else if (size_t n = utf8Length(s, i)) {
+        } else if (size_t n = acgiUtf8Length(s, i)) {
             out.append(s, i, n);
             i += n;
         } else {
@@ -322,9 +308,8 @@ Acad::ErrorStatus AcGiRenderer::renderToImage(const AcGiRecordingDraw& recorder,
     return renderRecording(recorder, db, Target::kImage, nullptr, width, height, &pixels);
 }
 
-// Draws resolved primitives onto a Cairo surface (PNG, SVG or an image), one at a time. On SVG
-// surfaces strokes of one colour and width that follow each other are drawn as one path, so that
-// the surface writes their style once.
+// Draws resolved primitives, one at a time, onto a Cairo image surface (PNG or an image) or into
+// an SVG writer that streams them to the file.
 class AcGiRenderer::Painter {
 public:
     Painter(AcGiRenderer& renderer, Target target, const char* fileName, int width, int height);
@@ -340,9 +325,14 @@ public:
 private:
     double devX(const AcGePoint3d& p) const { return m_halfW + (p.x - m_cx) * m_scale; }
     double devY(const AcGePoint3d& p) const { return m_halfH - (p.y - m_cy) * m_scale; }
-    void stroke();  // the current path, or on SVG surfaces kept for the next strokes of its style
-    void flush();   // strokes what was kept
-    void path(const std::vector<AcGePoint3d>& pts, bool closed, bool fill);
+    void moveTo(double x, double y) { m_svg ? m_svg->moveTo(x, y) : cairo_move_to(m_cr, x, y); }
+    void lineTo(double x, double y) { m_svg ? m_svg->lineTo(x, y) : cairo_line_to(m_cr, x, y); }
+    void closePath() { m_svg ? m_svg->closePath() : cairo_close_path(m_cr); }
+    void stroke() { m_svg ? m_svg->stroke(m_rgb, m_lineWidth) : cairo_stroke(m_cr); }
+    void fill() { m_svg ? m_svg->fill(m_rgb) : cairo_fill(m_cr); }
+    // The unit circle from t0 to t1 through the affine map m onto the device.
+    void arc(const cairo_matrix_t& m, double t0, double t1, bool sector);
+    void path(const std::vector<AcGePoint3d>& pts, bool closed, bool filled);
     void infinite(const AcGePoint3d& base, const AcGePoint3d& through, bool bothWays);
 
     AcGiRenderer& m_r;
@@ -351,10 +341,10 @@ private:
     int m_width, m_height;
     cairo_surface_t* m_surface = nullptr;
     cairo_t* m_cr = nullptr;
+    std::unique_ptr<AcGiSvgWriter> m_svg;
     Acad::ErrorStatus m_status = Acad::eOk;
     double m_scale, m_cx, m_cy, m_halfW, m_halfH, m_pixelDeviation;
     Measure m_measure;
-    bool m_pending = false;  // strokes kept in the path
     AcGiRgb m_rgb{};
     double m_lineWidth = 0.0;
 };
@@ -365,16 +355,6 @@ AcGiRenderer::Painter::Painter(AcGiRenderer& renderer, Target target, const char
         m_status = m_r.fail(Acad::eInvalidInput, "no file name");
         return;
     }
-    m_surface = target == Target::kSvg ? cairo_svg_surface_create(fileName, width, height)
-                                       : cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
-    if (cairo_surface_status(m_surface) != CAIRO_STATUS_SUCCESS) {
-        cairo_surface_destroy(m_surface);
-        m_surface = nullptr;
-        m_status = m_r.fail(target == Target::kSvg ? Acad::eFileAccessErr : Acad::eOutOfMemory, "cannot create the surface");
-        return;
-    }
-    m_cr = cairo_create(m_surface);
-    cairo_t* cr = m_cr;
     const AcGiRenderOptions& options = m_r.m_options;
     m_scale = height / m_r.m_viewHeight;
     m_cx = m_r.m_center.x;
@@ -382,8 +362,27 @@ AcGiRenderer::Painter::Painter(AcGiRenderer& renderer, Target target, const char
     m_halfW = width / 2.0;
     m_halfH = height / 2.0;
     m_pixelDeviation = 0.25 / m_scale;
-
     const double bg = options.blackBackground ? 0.0 : 1.0;
+    if (target == Target::kSvg) {
+        m_svg = std::make_unique<AcGiSvgWriter>();
+        const uint8_t level = options.blackBackground ? 0 : 255;
+        std::string error;
+        const Acad::ErrorStatus es = m_svg->open(fileName, width, height, AcGiRgb{level, level, level}, error);
+        if (es != Acad::eOk) {
+            m_svg.reset();
+            m_status = m_r.fail(es, "cannot create the SVG file: " + error);
+        }
+        return;
+    }
+    m_surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+    if (cairo_surface_status(m_surface) != CAIRO_STATUS_SUCCESS) {
+        cairo_surface_destroy(m_surface);
+        m_surface = nullptr;
+        m_status = m_r.fail(Acad::eOutOfMemory, "cannot create the surface");
+        return;
+    }
+    m_cr = cairo_create(m_surface);
+    cairo_t* cr = m_cr;
     cairo_set_source_rgb(cr, bg, bg, bg);
     cairo_paint(cr);
     cairo_set_antialias(cr, options.antialias ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE);
@@ -402,31 +401,53 @@ AcGiRenderer::Painter::~Painter() {
     if (m_surface) cairo_surface_destroy(m_surface);
 }
 
-void AcGiRenderer::Painter::stroke() {
-    if (m_target == Target::kSvg)
-        m_pending = true;
-    else
-        cairo_stroke(m_cr);
-}
-
-void AcGiRenderer::Painter::flush() {
-    if (m_pending) cairo_stroke(m_cr);
-    m_pending = false;
+void AcGiRenderer::Painter::arc(const cairo_matrix_t& m, double t0, double t1, bool sector) {
+    const auto at = [&m](double x, double y, double& dx, double& dy) {
+        dx = m.xx * x + m.xy * y + m.x0;
+        dy = m.yx * x + m.yy * y + m.y0;
+    };
+    if (!m_svg) {
+        cairo_save(m_cr);
+        cairo_transform(m_cr, &m);
+        cairo_new_sub_path(m_cr);
+        cairo_arc(m_cr, 0, 0, 1, t0, t1);
+        if (sector) cairo_line_to(m_cr, 0, 0);
+        cairo_restore(m_cr);  // the path stays; the line width is in pixels again
+        return;
+    }
+    // Cubic pieces of at most a quarter turn each, their control points through m.
+    const int pieces = std::max(1, static_cast<int>(std::ceil(std::fabs(t1 - t0) / (std::numbers::pi / 2) - 1e-9)));
+    const double step = (t1 - t0) / pieces, h = 4.0 / 3.0 * std::tan(step / 4);
+    double x, y;
+    at(std::cos(t0), std::sin(t0), x, y);
+    m_svg->moveTo(x, y);
+    for (int i = 0; i < pieces; ++i) {
+        const double a = t0 + step * i, b = a + step;
+        const double ca = std::cos(a), sa = std::sin(a), cb = std::cos(b), sb = std::sin(b);
+        double x1, y1, x2, y2;
+        at(ca - h * sa, sa + h * ca, x1, y1);
+        at(cb + h * sb, sb - h * cb, x2, y2);
+        at(cb, sb, x, y);
+        m_svg->curveTo(x1, y1, x2, y2, x, y);
+    }
+    if (sector) {
+        at(0, 0, x, y);
+        m_svg->lineTo(x, y);
+    }
 }
 
 // A vertex path: as one path when Cairo can take it, else as clipped segments.
-void AcGiRenderer::Painter::path(const std::vector<AcGePoint3d>& pts, bool closed, bool fill) {
-    cairo_t* cr = m_cr;
+void AcGiRenderer::Painter::path(const std::vector<AcGePoint3d>& pts, bool closed, bool filled) {
     if (pts.empty()) return;
     bool safe = true;
     for (const AcGePoint3d& q : pts)
         if (!(std::fabs(devX(q)) < kSafe && std::fabs(devY(q)) < kSafe)) safe = false;
     if (safe) {
-        cairo_move_to(cr, devX(pts[0]), devY(pts[0]));
-        for (size_t i = 1; i < pts.size(); ++i) cairo_line_to(cr, devX(pts[i]), devY(pts[i]));
-        if (pts.size() == 1) cairo_line_to(cr, devX(pts[0]), devY(pts[0]));  // a dot
-        if (closed) cairo_close_path(cr);
-        fill ? cairo_fill(cr) : stroke();
+        moveTo(devX(pts[0]), devY(pts[0]));
+        for (size_t i = 1; i < pts.size(); ++i) lineTo(devX(pts[i]), devY(pts[i]));
+        if (pts.size() == 1) lineTo(devX(pts[0]), devY(pts[0]));  // a dot
+        if (closed) closePath();
+        filled ? fill() : stroke();
         return;
     }
     const double lo = -2.0 * std::max(m_width, m_height), hi = 3.0 * std::max(m_width, m_height);
@@ -436,8 +457,8 @@ void AcGiRenderer::Painter::path(const std::vector<AcGePoint3d>& pts, bool close
         const AcGePoint3d& b = pts[i % pts.size()];
         double x0 = devX(a), y0 = devY(a), x1 = devX(b), y1 = devY(b);
         if (!std::isfinite(x0 + y0 + x1 + y1) || !acgiClipSegment(x0, y0, x1, y1, lo, hi)) continue;
-        cairo_move_to(cr, x0, y0);
-        cairo_line_to(cr, x1, y1);
+        moveTo(x0, y0);
+        lineTo(x1, y1);
     }
     stroke();
 }
@@ -455,32 +476,27 @@ void AcGiRenderer::Painter::infinite(const AcGePoint3d& base, const AcGePoint3d&
     double x1 = bx + dx * reach, y1 = by + dy * reach;
     const double lo = -2.0 * std::max(m_width, m_height), hi = 3.0 * std::max(m_width, m_height);
     if (!acgiClipSegment(x0, y0, x1, y1, lo, hi)) return;
-    cairo_move_to(m_cr, x0, y0);
-    cairo_line_to(m_cr, x1, y1);
+    moveTo(x0, y0);
+    lineTo(x1, y1);
     stroke();
 }
 
 void AcGiRenderer::Painter::paint(const Item& item) {
-    cairo_t* cr = m_cr;
     const AcGiPrimitive& p = *item.primitive;
-    const bool fill = p.traits.fillType == kAcGiFillAlways;
+    const bool filled = p.traits.fillType == kAcGiFillAlways;
     const bool closedCurve = p.isCurve() && (p.isClosedCurve() || p.arcType != AcGiArcType::kAcGiArcSimple);
-    // Kept strokes go out before anything of another style and before fills and text.
-    const bool strokesOnly = p.type != AcGiPrimitiveType::kText &&
-                             !(fill && (p.type == AcGiPrimitiveType::kPolygon || closedCurve));
-    if (m_pending && (!strokesOnly || item.rgb.r != m_rgb.r || item.rgb.g != m_rgb.g || item.rgb.b != m_rgb.b ||
-                      item.width != m_lineWidth))
-        flush();
     m_rgb = item.rgb;
     m_lineWidth = item.width;
-    cairo_set_source_rgb(cr, item.rgb.r / 255.0, item.rgb.g / 255.0, item.rgb.b / 255.0);
-    cairo_set_line_width(cr, item.width);
+    if (m_cr) {
+        cairo_set_source_rgb(m_cr, item.rgb.r / 255.0, item.rgb.g / 255.0, item.rgb.b / 255.0);
+        cairo_set_line_width(m_cr, item.width);
+    }
     switch (p.type) {
     case AcGiPrimitiveType::kPolyline:
         path(p.points, false, false);
         break;
     case AcGiPrimitiveType::kPolygon:
-        path(p.points, true, fill);
+        path(p.points, true, filled);
         break;
     case AcGiPrimitiveType::kCircle:
     case AcGiPrimitiveType::kArc:
@@ -494,17 +510,13 @@ void AcGiRenderer::Painter::paint(const Item& item) {
         const double reach = std::max(std::hypot(m.xx, m.yx), std::hypot(m.xy, m.yy));
         const double det = m.xx * m.yy - m.xy * m.yx;
         if (reach < kSafe && std::fabs(m.x0) < kSafe && std::fabs(m.y0) < kSafe && std::fabs(det) > 1e-3) {
-            cairo_save(cr);
-            cairo_transform(cr, &m);
-            cairo_new_sub_path(cr);
             const double t0 = p.startParam;
-            cairo_arc(cr, 0, 0, 1, t0, t0 + (p.isClosedCurve() ? 2 * std::numbers::pi : p.sweep));
-            if (p.arcType == AcGiArcType::kAcGiArcSector && !p.isClosedCurve()) cairo_line_to(cr, 0, 0);
-            cairo_restore(cr);  // the path stays; the line width is in pixels again
-            if (closedCurve) cairo_close_path(cr);
-            (fill && closedCurve) ? cairo_fill(cr) : stroke();
+            arc(m, t0, t0 + (p.isClosedCurve() ? 2 * std::numbers::pi : p.sweep),
+                p.arcType == AcGiArcType::kAcGiArcSector && !p.isClosedCurve());
+            if (closedCurve) closePath();
+            (filled && closedCurve) ? fill() : stroke();
         } else {  // too large for Cairo's coordinates, or seen edge on
-            path(p.flatten(m_pixelDeviation), false, fill && closedCurve);
+            path(p.flatten(m_pixelDeviation), false, filled && closedCurve);
         }
         break;
     }
@@ -533,7 +545,12 @@ void AcGiRenderer::Painter::paint(const Item& item) {
             maxY = std::max(maxY, devY(q));
         }
         if (maxX < 0 || maxY < 0 || minX > m_width || minY > m_height) break;  // off the image
-        acgiShowText(cr, text.c_str(), fm, x, y);
+        if (m_svg) {
+            const double unit[4] = {fm.xx / size, fm.yx / size, fm.xy / size, fm.yy / size};
+            m_svg->text(text, unit, size, x, y, item.rgb);
+        } else {
+            acgiShowText(m_cr, text.c_str(), fm, x, y);
+        }
         break;
     }
     case AcGiPrimitiveType::kXline:
@@ -545,7 +562,12 @@ void AcGiRenderer::Painter::paint(const Item& item) {
 }
 
 Acad::ErrorStatus AcGiRenderer::Painter::finish(std::vector<uint32_t>* pixels) {
-    flush();
+    if (m_svg) {
+        std::string error;
+        const Acad::ErrorStatus es = m_svg->finish(error);
+        m_svg.reset();
+        return es == Acad::eOk ? es : m_r.fail(es, error);
+    }
     const cairo_status_t drawStatus = cairo_status(m_cr);
     cairo_destroy(m_cr);
     m_cr = nullptr;
@@ -555,9 +577,25 @@ Acad::ErrorStatus AcGiRenderer::Painter::finish(std::vector<uint32_t>* pixels) {
     if (drawStatus != CAIRO_STATUS_SUCCESS) {
         es = m_r.fail(Acad::eInvalidInput, std::string("drawing failed: ") + cairo_status_to_string(drawStatus));
     } else if (m_target == Target::kPng) {
-        const cairo_status_t st = cairo_surface_write_to_png(surface, m_fileName);
-        if (st != CAIRO_STATUS_SUCCESS)
-            es = m_r.fail(Acad::eFileAccessErr, std::string("cannot write the PNG file: ") + cairo_status_to_string(st));
+        // Through a replacement, so that a failed write leaves the file that was there.
+        cadhost::db::FileReplacement file;
+        std::string error;
+        Acad::ErrorStatus st = file.open(m_fileName, error);
+        if (st == Acad::eOk) {
+            const auto put = [](void* closure, const unsigned char* data, unsigned int length) {
+                auto* out = static_cast<cadhost::db::FileReplacement*>(closure);
+                return out->write(std::string_view(reinterpret_cast<const char*>(data), length)) ? CAIRO_STATUS_SUCCESS
+                                                                                                : CAIRO_STATUS_WRITE_ERROR;
+            };
+            const cairo_status_t written = cairo_surface_write_to_png_stream(surface, put, &file);
+            if (written == CAIRO_STATUS_SUCCESS) {
+                st = file.commit(error);
+            } else {
+                st = Acad::eFileSystemErr;
+                error = std::string(m_fileName) + ": " + cairo_status_to_string(written);
+            }
+        }
+        if (st != Acad::eOk) es = m_r.fail(st, "cannot write the PNG file: " + error);
     } else if (m_target == Target::kImage) {
         const unsigned char* data = cairo_image_surface_get_data(surface);
         const int stride = cairo_image_surface_get_stride(surface);
@@ -566,10 +604,6 @@ Acad::ErrorStatus AcGiRenderer::Painter::finish(std::vector<uint32_t>* pixels) {
             std::memcpy(pixels->data() + size_t(row) * size_t(m_width), data + size_t(row) * size_t(stride),
                         size_t(m_width) * sizeof(uint32_t));
     }
-    cairo_surface_finish(surface);
-    if (es == Acad::eOk && m_target == Target::kSvg && cairo_surface_status(surface) != CAIRO_STATUS_SUCCESS)
-        es = m_r.fail(Acad::eFileAccessErr, std::string("cannot write the SVG file: ") +
-                                                cairo_status_to_string(cairo_surface_status(surface)));
     cairo_surface_destroy(surface);
     m_surface = nullptr;
     return es;

@@ -29,8 +29,9 @@ struct CADHOST_API AcGiRenderOptions {
     double pixelsPerMm = 96.0 / 25.4;
 };
 
-// Renders the entities of a block table record (the current space when none is given) through
-// Cairo, plan view, Y up. Entities are opened for read one at a time and closed again; colours
+// Renders the entities of a block table record (the current space when none is given), plan
+// view, Y up: pictures and PNG files through Cairo, SVG files written as they are drawn (strokes
+// of one style in one path, text as text elements). Files are replaced whole or left as they were. Entities are opened for read one at a time and closed again; colours
 // by layer come from the layer records, by block from the enclosing block reference; entities
 // on layers that are off or frozen are left out.
 class CADHOST_API AcGiRenderer {

@@ -2,9 +2,13 @@
 #pragma once
 #include <cairo.h>
 #include <cstdint>
+#include <fstream>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 #include "db/database.h"
+#include "gi/renderer.h"
 
 namespace rendertest {
 
@@ -81,6 +85,44 @@ inline std::vector<uint32_t> readPng(const std::string& path, int& width, int& h
     }
     cairo_surface_destroy(s);
     return out;
+}
+
+inline std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Elements nest and close properly under one root (declarations and comments aside).
+inline bool wellFormedXml(const std::string& xml) {
+    static const std::regex tag(R"(<(/?)([A-Za-z_][\w:.-]*)(?:\s+[\w:.-]+\s*=\s*("[^"]*"|'[^']*'))*\s*(/?)>)");
+    std::vector<std::string> open;
+    int roots = 0;
+    size_t covered = 0;  // every '<' must start a declaration, a comment or a tag
+    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), tag); it != std::sregex_iterator(); ++it) {
+        const std::smatch& m = *it;
+        for (size_t k = xml.find('<', covered); k < size_t(m.position()); k = xml.find('<', k + 1))
+            if (xml[k + 1] != '?' && xml[k + 1] != '!') return false;
+        covered = size_t(m.position() + m.length());
+        if (m[1].length()) {
+            if (open.empty() || open.back() != m[2].str()) return false;
+            open.pop_back();
+        } else {
+            roots += open.empty();
+            if (!m[4].length()) open.push_back(m[2].str());
+        }
+    }
+    return open.empty() && roots == 1;
+}
+// 200 x 100 pixels over x 0..100, y 0..50: device (100 + 2 (x - 50), 50 - 2 (y - 25)).
+inline AcGiRenderOptions fixedView() {
+    AcGiRenderOptions o;
+    o.width = 200;
+    o.height = 100;
+    o.viewCenter = AcGePoint2d(50, 25);
+    o.viewHeight = 50;
+    return o;
 }
 
 }  // namespace rendertest

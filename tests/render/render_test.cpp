@@ -17,15 +17,6 @@
 using namespace rendertest;
 
 namespace {
-// 200 x 100 pixels over x 0..100, y 0..50: device (100 + 2 (x - 50), 50 - 2 (y - 25)).
-AcGiRenderOptions fixedView() {
-    AcGiRenderOptions o;
-    o.width = 200;
-    o.height = 100;
-    o.viewCenter = AcGePoint2d(50, 25);
-    o.viewHeight = 50;
-    return o;
-}
 
 // A red line along y = 25 from x 10 to 90 and a circle of radius 5 about (20, 10), both 1 mm wide.
 void redLineAndCircle(AcDbDatabase& db) {
@@ -40,34 +31,6 @@ void redLineAndCircle(AcDbDatabase& db) {
 
 std::string tempPath(const char* name) { return ::testing::TempDir() + "cadhost_render_" + name; }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// Elements nest and close properly under one root (declarations and comments aside).
-bool wellFormedXml(const std::string& xml) {
-    static const std::regex tag(R"(<(/?)([A-Za-z_][\w:.-]*)(?:\s+[\w:.-]+\s*=\s*("[^"]*"|'[^']*'))*\s*(/?)>)");
-    std::vector<std::string> open;
-    int roots = 0;
-    size_t covered = 0;  // every '<' must start a declaration, a comment or a tag
-    for (auto it = std::sregex_iterator(xml.begin(), xml.end(), tag); it != std::sregex_iterator(); ++it) {
-        const std::smatch& m = *it;
-        for (size_t k = xml.find('<', covered); k < size_t(m.position()); k = xml.find('<', k + 1))
-            if (xml[k + 1] != '?' && xml[k + 1] != '!') return false;
-        covered = size_t(m.position() + m.length());
-        if (m[1].length()) {
-            if (open.empty() || open.back() != m[2].str()) return false;
-            open.pop_back();
-        } else {
-            roots += open.empty();
-            if (!m[4].length()) open.push_back(m[2].str());
-        }
-    }
-    return open.empty() && roots == 1;
-}
 }  // namespace
 
 TEST(RenderPng, RedLineIsRedAndTheRestBackground) {
