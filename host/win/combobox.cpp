@@ -30,18 +30,8 @@ struct ComboState {
     bool settingEdit = false;
 };
 
-std::map<HWND, ComboState>& states() {
-    static std::map<HWND, ComboState> s;
-    return s;
-}
-
-ComboState& state(HWND c) {
-    auto it = states().find(c);
-    if (it != states().end()) return it->second;
-    static ComboState gone;
-    gone = ComboState{};
-    return gone;
-}
+std::map<HWND, ComboState>& states() { return controls::windowStates<ComboState>(); }
+ComboState& state(HWND w) { return controls::windowState<ComboState>(w); }
 
 DWORD style(HWND c) { return static_cast<DWORD>(GetWindowLong(c, GWL_STYLE)); }
 bool dropDownList(HWND c) { return (style(c) & CBS_DROPDOWNLIST) == CBS_DROPDOWNLIST; }

@@ -37,19 +37,8 @@ struct ListState {
     HWND combo = nullptr;  // the combo box of a drop-down list
 };
 
-std::map<HWND, ListState>& states() {
-    static std::map<HWND, ListState> s;
-    return s;
-}
-
-// A list destroyed during a notification answers an empty state.
-ListState& state(HWND w) {
-    auto it = states().find(w);
-    if (it != states().end()) return it->second;
-    static ListState gone;
-    gone = ListState{};
-    return gone;
-}
+std::map<HWND, ListState>& states() { return controls::windowStates<ListState>(); }
+ListState& state(HWND w) { return controls::windowState<ListState>(w); }
 
 DWORD style(HWND w) { return static_cast<DWORD>(GetWindowLong(w, GWL_STYLE)); }
 bool ownerDrawn(HWND w) { return (style(w) & (LBS_OWNERDRAWFIXED | LBS_OWNERDRAWVARIABLE)) != 0; }

@@ -50,20 +50,8 @@ struct ListState {
     int scrollY = 0;     // icon views: pixels scrolled out at the top
 };
 
-std::map<HWND, ListState>& states() {
-    static std::map<HWND, ListState> s;
-    return s;
-}
-
-// A window destroyed by its parent during a notification has no state left: it answers an empty
-// one, so that the operation in progress finds nothing more to do.
-ListState& state(HWND w) {
-    auto it = states().find(w);
-    if (it != states().end()) return it->second;
-    static ListState gone;
-    gone = ListState{};
-    return gone;
-}
+std::map<HWND, ListState>& states() { return controls::windowStates<ListState>(); }
+ListState& state(HWND w) { return controls::windowState<ListState>(w); }
 DWORD style(HWND w) { return static_cast<DWORD>(GetWindowLong(w, GWL_STYLE)); }
 bool validItem(const ListState& st, int i) { return i >= 0 && i < static_cast<int>(st.items.size()); }
 

@@ -49,19 +49,8 @@ struct TreeState {
     COLORREF back = CLR_DEFAULT, text = CLR_DEFAULT;
 };
 
-std::map<HWND, TreeState>& states() {
-    static std::map<HWND, TreeState> s;
-    return s;
-}
-
-// A window destroyed during a notification answers an empty state.
-TreeState& state(HWND w) {
-    auto it = states().find(w);
-    if (it != states().end()) return it->second;
-    static TreeState gone;
-    gone = TreeState{};
-    return gone;
-}
+std::map<HWND, TreeState>& states() { return controls::windowStates<TreeState>(); }
+TreeState& state(HWND w) { return controls::windowState<TreeState>(w); }
 
 DWORD style(HWND w) { return static_cast<DWORD>(GetWindowLong(w, GWL_STYLE)); }
 
