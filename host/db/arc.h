@@ -82,6 +82,7 @@ public:
     // AcDbArc (50 start, 51 end angle, degrees).
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override;
+    CADHOST_COPIES_DATA(AcDbArc)
     Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
     Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
 

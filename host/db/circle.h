@@ -69,6 +69,7 @@ public:
     // DXF: subclass AcDbCircle, 39 thickness, 10 centre (object coordinates), 40 radius, 210 normal.
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override;
+    CADHOST_COPIES_DATA(AcDbCircle)
     Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
     Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
 

@@ -91,6 +91,7 @@ public:
     // normal, 40 ratio, 41 start and 42 end parameter.
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override;
+    CADHOST_COPIES_DATA(AcDbEllipse)
     Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
     Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
 

@@ -24,9 +24,9 @@ AcDbDatabase* namingDatabase(const AcDbEntity* e) {
     return db ? db : acdbHostApplicationServices()->workingDatabase();
 }
 
-AcDbObjectId lookup(AcDbObjectId tableId, const std::string& name) {
+AcDbObjectId lookup(AcDbObjectId tableId, const char* name) {
     auto* table = peekAs<AcDbSymbolTable>(tableId);
-    return table && !name.empty() ? table->internalLookup(name.c_str()) : AcDbObjectId::kNull;
+    return table && name && *name ? table->internalLookup(name) : AcDbObjectId::kNull;
 }
 
 const char* nameOf(AcDbObjectId id) {
@@ -209,7 +209,7 @@ Acad::ErrorStatus AcDbEntity::setPropertiesFrom(const AcDbEntity* other, bool) {
             outName = name;
             return;
         }
-        AcDbObjectId local = lookup((mine->*table)(), name);
+        AcDbObjectId local = lookup((mine->*table)(), name.c_str());
         if (!local.isNull()) {
             outId = local;
             outName = name;
@@ -242,18 +242,42 @@ void AcDbEntity::setDatabaseDefaults(AcDbDatabase* db) {
     m_lineWeight = validLineWeight(w) ? w : AcDb::kLnWtByLayer;
 }
 
+namespace {
+// An id the entity must look up again in db: missing, of another database or erased.
+bool needsRebinding(AcDbObjectId id, const AcDbDatabase* db) {
+    return id.isNull() || id.database() != db || id.isErased();
+}
+
+// The name to look a record up by: the record's own while it can be read, else the one kept.
+const char* bindingName(AcDbObjectId id, const std::string& kept) {
+    const char* name = nameOf(id);
+    return name ? name : kept.c_str();
+}
+}  // namespace
+
+bool AcDbEntity::internalIsBoundTo(const AcDbDatabase* db) const {
+    return !needsRebinding(m_layerId, db) && !needsRebinding(m_linetypeId, db);
+}
+
 void AcDbEntity::internalBindToDatabase(AcDbDatabase* db) {
     if (!db) return;
-    if (m_layerId.isNull() || m_layerId.database() != db || m_layerId.isErased()) {
-        AcDbObjectId id = lookup(db->layerTableId(), m_layerName);
+    if (needsRebinding(m_layerId, db)) {
+        AcDbObjectId id = lookup(db->layerTableId(), bindingName(m_layerId, m_layerName));
         m_layerId = id.isNull() ? db->clayer() : id;
+        if (const char* n = nameOf(m_layerId)) m_layerName = n;
     }
-    if (m_linetypeId.isNull() || m_linetypeId.database() != db || m_linetypeId.isErased()) {
-        AcDbObjectId id = lookup(db->linetypeTableId(), m_linetypeName);
+    if (needsRebinding(m_linetypeId, db)) {
+        AcDbObjectId id = lookup(db->linetypeTableId(), bindingName(m_linetypeId, m_linetypeName));
         m_linetypeId = id.isNull() ? db->celtype() : id;
+        if (const char* n = nameOf(m_linetypeId)) m_linetypeName = n;
     }
-    if (const char* n = nameOf(m_layerId)) m_layerName = n;
-    if (const char* n = nameOf(m_linetypeId)) m_linetypeName = n;
+}
+
+void AcDbEntity::internalSetSymbolIds(AcDbObjectId layer, AcDbObjectId linetype) {
+    m_layerId = layer;
+    m_linetypeId = linetype;
+    if (const char* n = nameOf(layer)) m_layerName = n;
+    if (const char* n = nameOf(linetype)) m_linetypeName = n;
 }
 
 Adesk::Boolean AcDbEntity::worldDraw(AcGiWorldDraw*) { return Adesk::kTrue; }

@@ -102,6 +102,12 @@ public:
     // Host-internal: before the entity joins a database, a missing layer or linetype (or one of
     // another database, matched by name) becomes that database's current one.
     void internalBindToDatabase(AcDbDatabase* db);
+    // Host-internal: whether binding to db would leave the layer and linetype as they are.
+    bool internalIsBoundTo(const AcDbDatabase* db) const;
+    // Host-internal: the ids as they are, open or not; and as id translation leaves them.
+    AcDbObjectId internalLayerId() const { return m_layerId; }
+    AcDbObjectId internalLinetypeId() const { return m_linetypeId; }
+    void internalSetSymbolIds(AcDbObjectId layer, AcDbObjectId linetype);
 
 protected:
     AcDbEntity();

@@ -64,6 +64,7 @@ public:
     // DXF: subclass AcDbLine, 39 thickness, 10 start, 11 end, 210 normal.
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override;
+    CADHOST_COPIES_DATA(AcDbLine)
     Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
     Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
 

@@ -104,6 +104,13 @@ public:
     void internalSetNotifying(bool notifying) { m_notifying = notifying; }
     // Cleared by the id translation that ends a clone operation.
     void internalSetIdsInFlux(bool inFlux) { m_inFlux = inFlux; }
+    void internalSetPersistentReactors(const AcDbObjectIdArray& ids) { m_persistentReactors = ids; }
+    // Cloning without filing. Classes of this library whose only ids are the owner, the
+    // persistent reactors and an entity's layer and linetype say so for objects of exactly
+    // their class, and answer a new object of that class with this one's data (no identity,
+    // owner, database or persistent reactors); every other object answers false and null.
+    virtual bool internalHasCommonIdsOnly() const { return false; }
+    virtual AcDbObject* internalCopyData() const { return nullptr; }
     struct XDataGroup;
     // Sends an event to the transient reactors, then to the persistent ones (opened for notify).
     enum ReactorEvent { kModifiedEvent = 0, kErasedEvent = 1, kGoodbyeEvent = 2, kOpenedForModifyEvent = 3 };
@@ -127,6 +134,14 @@ private:
     mutable AcArray<AcDbObjectReactor*> m_reactors;
     AcDbObjectIdArray m_persistentReactors;
 };
+
+// Cloning without filing for a class whose data holds no ids of its own (see
+// internalCopyData); its copy constructor copies every filed field.
+#define CADHOST_COPIES_DATA(CLASS_NAME)                                                              \
+    bool internalHasCommonIdsOnly() const override { return isA() == CLASS_NAME::desc(); }          \
+    AcDbObject* internalCopyData() const override {                                                 \
+        return internalHasCommonIdsOnly() ? new CLASS_NAME(*this) : nullptr;                        \
+    }
 
 // Transient reactor on objects.
 class CADHOST_API AcDbObjectReactor : public AcRxObject {

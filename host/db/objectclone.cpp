@@ -8,6 +8,7 @@
 // through the map.
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -119,6 +120,33 @@ bool idsChange(const AcDbObject* object, ReferenceFiler& references, const AcDbI
     return false;
 }
 
+// The ids of an object copied without filing, translated: its owner, persistent reactors and,
+// for an entity, layer and linetype. Answers whether any changes.
+struct CommonIds {
+    AcDbObjectId owner, layer, linetype;
+    AcDbObjectIdArray reactors;
+};
+bool translateCommonIds(const AcDbObject* object, const AcDbIdMapping& map, const AcDbDatabase* dest,
+                        CommonIds& ids) {
+    bool changed = false;
+    auto follow = [&](AcDbObjectId id) {
+        const AcDbObjectId to = translated(map, dest, id);
+        if (to != id) changed = true;
+        return to;
+    };
+    ids.owner = follow(object->ownerId());
+    ids.reactors.setLogicalLength(0);
+    for (const AcDbObjectId& id : object->persistentReactors()) {
+        const AcDbObjectId to = follow(id);
+        if (!to.isNull()) ids.reactors.append(to);
+    }
+    if (const auto* entity = AcDbEntity::cast(object)) {
+        ids.layer = follow(entity->internalLayerId());
+        ids.linetype = follow(entity->internalLinetypeId());
+    }
+    return changed;
+}
+
 // Runs fn on an object opened for write, or on the object as it is when it is already open for
 // write further up the call chain (an owner being filled while its members are cloned).
 template <class T, class Fn>
@@ -194,6 +222,27 @@ Acad::ErrorStatus newFiledCopy(const AcDbObject* source, AcDbDwgMemoryFiler& fil
     obj->internalSetOwner(AcDbObjectId::kNull);
     copy = obj;
     return Acad::eOk;
+}
+
+// A copy made without filing when the source's class can make one (its owner, database and
+// identity left empty, its persistent reactors the source's), else null.
+AcDbObject* newPlainCopy(const AcDbObject* source) {
+    AcDbObject* copy = source->internalCopyData();
+    if (!copy) return nullptr;
+    copy->internalSetDatabase(nullptr);
+    copy->internalSetOwner(AcDbObjectId::kNull);
+    copy->internalSetPersistentReactors(source->persistentReactors());
+    return copy;
+}
+
+// A new copy of the source: made without filing when its class can, else filed through a
+// cloning filer of the given type, leased into filerLease (its queue says what to clone next).
+Acad::ErrorStatus newCopy(const AcDbObject* source, AcDb::FilerType type, std::optional<PooledFiler>& filerLease,
+                          AcDbObject*& copy) {
+    copy = newPlainCopy(source);
+    if (copy) return Acad::eOk;
+    filerLease.emplace(type, source->database());
+    return newFiledCopy(source, **filerLease, copy);
 }
 
 // A fresh anonymous name of the same kind (*U, *D, ...): one past the highest number in use.
@@ -309,13 +358,14 @@ Acad::ErrorStatus cloneOwnedObjects(AcDbDwgMemoryFiler& filer, AcDbObject* clone
     return result;
 }
 
-// Wblock-clones what a source refers to hard: its own objects go under its clone, everything
-// else goes to the destination database.
-Acad::ErrorStatus cloneHardReferences(AcDbDwgMemoryFiler& filer, const AcDbObject* source, AcDbObject* copy,
-                                      AcDbDatabase* dest, AcDbIdMapping& idMap) {
+// Wblock-clones what a source refers to hard (next(id) answers each id in turn): its own
+// objects go under its clone, everything else goes to the destination database.
+template <class Next>
+Acad::ErrorStatus cloneHardReferences(Next next, const AcDbObject* source, AcDbObject* copy, AcDbDatabase* dest,
+                                      AcDbIdMapping& idMap) {
     Acad::ErrorStatus result = Acad::eOk;
     AcDbObjectId id;
-    while (filer.getNextHardObject(id)) {
+    while (next(id)) {
         if (id.database() != source->database() || isMappedHostRecord(idMap, id)) continue;
         AcDbObject* sub = nullptr;
         Acad::ErrorStatus es = acdbOpenObject(sub, id, AcDb::kForRead);
@@ -332,6 +382,28 @@ Acad::ErrorStatus cloneHardReferences(AcDbDwgMemoryFiler& filer, const AcDbObjec
         if (es != Acad::eOk && result == Acad::eOk) result = es;
     }
     return result;
+}
+
+Acad::ErrorStatus cloneHardReferences(AcDbDwgMemoryFiler& filer, const AcDbObject* source, AcDbObject* copy,
+                                      AcDbDatabase* dest, AcDbIdMapping& idMap) {
+    return cloneHardReferences([&filer](AcDbObjectId& id) { return filer.getNextHardObject(id); }, source, copy,
+                               dest, idMap);
+}
+
+// The hard references of an object copied without filing: an entity's layer and linetype.
+Acad::ErrorStatus cloneCommonHardReferences(const AcDbObject* source, AcDbObject* copy, AcDbDatabase* dest,
+                                            AcDbIdMapping& idMap) {
+    const auto* entity = AcDbEntity::cast(source);
+    if (!entity) return Acad::eOk;
+    const AcDbObjectId ids[] = {entity->layerId(), entity->linetypeId()};
+    size_t at = 0;
+    auto next = [&](AcDbObjectId& id) {
+        while (at < 2 && ids[at].isNull()) ++at;
+        if (at == 2) return false;
+        id = ids[at++];
+        return true;
+    };
+    return cloneHardReferences(next, source, copy, dest, idMap);
 }
 
 // Wblock clone of a symbol table record: merged by name into the destination's table.
@@ -519,13 +591,14 @@ Acad::ErrorStatus AcDbObject::deepClone(AcDbObject* owner, AcDbObject*& clone, A
     AcDbIdPair known(m_id, AcDbObjectId::kNull, false);
     if (idMap.compute(known) && !known.value().isNull()) return Acad::eOk;
 
-    PooledFiler filerLease(AcDb::kDeepCloneFiler, database());
-    AcDbDwgMemoryFiler& filer = *filerLease;
+    // An object copied without filing owns nothing to clone after it.
+    std::optional<PooledFiler> filerLease;
     AcDbObject* copy = nullptr;
-    Acad::ErrorStatus es = newFiledCopy(this, filer, copy);
+    Acad::ErrorStatus es = newCopy(this, AcDb::kDeepCloneFiler, filerLease, copy);
     if (es != Acad::eOk) return es;
-    es = !isPrimary && heldBesideOwner(this, owner) ? placeBesideOwner(copy, owner, db)
-                                                    : placeUnder(copy, owner, db, isPrimary != 0, database());
+    es = !isPrimary && heldBesideOwner(this, owner)
+                               ? placeBesideOwner(copy, owner, db)
+                               : placeUnder(copy, owner, db, isPrimary != 0, database());
     if (es != Acad::eOk) {
         if (copy->objectId().isNull()) delete copy;
         return es;
@@ -533,7 +606,7 @@ Acad::ErrorStatus AcDbObject::deepClone(AcDbObject* owner, AcDbObject*& clone, A
     idMap.assign(AcDbIdPair(m_id, copy->objectId(), true, isPrimary != 0, true));
     copy->setAcDbObjectIdsInFlux();
     clone = copy;
-    return cloneOwnedObjects(filer, copy, idMap);
+    return filerLease ? cloneOwnedObjects(**filerLease, copy, idMap) : Acad::eOk;
 }
 
 // The record, then its entities, owned by the record's clone.
@@ -580,10 +653,9 @@ Acad::ErrorStatus AcDbObject::wblockClone(AcRxObject* owner, AcDbObject*& clone,
         if (!ownerObject || table) return wblockRecord(record, table, dest, clone, idMap, isPrimary != 0);
     }
 
-    PooledFiler filerLease(AcDb::kWblockCloneFiler, database());
-    AcDbDwgMemoryFiler& filer = *filerLease;
+    std::optional<PooledFiler> filerLease;
     AcDbObject* copy = nullptr;
-    Acad::ErrorStatus es = newFiledCopy(this, filer, copy);
+    Acad::ErrorStatus es = newCopy(this, AcDb::kWblockCloneFiler, filerLease, copy);
     if (es != Acad::eOk) return es;
     bool ownerXlated = true;
     if (ownerObject) {
@@ -600,7 +672,8 @@ Acad::ErrorStatus AcDbObject::wblockClone(AcRxObject* owner, AcDbObject*& clone,
     idMap.assign(AcDbIdPair(m_id, copy->objectId(), true, isPrimary != 0, ownerXlated));
     copy->setAcDbObjectIdsInFlux();
     clone = copy;
-    return cloneHardReferences(filer, this, copy, dest, idMap);
+    return filerLease ? cloneHardReferences(**filerLease, this, copy, dest, idMap)
+                      : cloneCommonHardReferences(this, copy, dest, idMap);
 }
 
 Acad::ErrorStatus AcDbDatabase::deepCloneObjects(AcDbObjectIdArray& ids, AcDbObjectId owner, AcDbIdMapping& idMap,
@@ -692,8 +765,21 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
     idMap.origDb(orig);
     const bool sameDrawing = orig == dest;
     ReferenceFiler references(dest, AcDb::kIdXlateFiler);
+    CommonIds common;
     for (const AcDbIdPair& pair : pairs) {
         if (!pair.isCloned() || pair.value().isNull()) continue;
+        // A clone without ids of its own that keeps every id, in place and not open elsewhere,
+        // is done without opening it.
+        if (AcDbObject* kept = peek(pair.value()); kept && pair.isOwnerXlated() && kept->internalHasCommonIdsOnly() &&
+                                                    !kept->isReadEnabled() && !kept->isNotifyEnabled() &&
+                                                    kept->database() == dest &&
+                                                    !translateCommonIds(kept, idMap, dest, common)) {
+            const auto* entity = AcDbEntity::cast(kept);
+            if (!entity || entity->internalIsBoundTo(dest)) {
+                kept->internalSetIdsInFlux(false);
+                continue;
+            }
+        }
         AcDbObject* copy = nullptr;
         Acad::ErrorStatus es = acdbOpenObject(copy, pair.value(), AcDb::kForWrite, true);
         if (es != Acad::eOk) {
@@ -702,17 +788,24 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
         }
         changed = false;
         es = Acad::eOk;
-        if (!sameDrawing || idsChange(copy, references, idMap, dest)) {
+        auto* entity = AcDbEntity::cast(copy);
+        if (copy->internalHasCommonIdsOnly()) {
+            if (translateCommonIds(copy, idMap, dest, common)) {
+                copy->assertWriteEnabled();
+                copy->internalSetOwner(common.owner);
+                copy->internalSetPersistentReactors(common.reactors);
+                if (entity) entity->internalSetSymbolIds(common.layer, common.linetype);
+            }
+        } else if (!sameDrawing || idsChange(copy, references, idMap, dest)) {
             filer.reset();
             es = copy->dwgOut(&filer);
-        }
-        if (es == Acad::eOk && changed) {
-            filer.rewind();
-            es = copy->dwgIn(&filer);
+            if (es == Acad::eOk && changed) {
+                filer.rewind();
+                es = copy->dwgIn(&filer);
+            }
         }
         if (es != Acad::eOk && result == Acad::eOk) result = es;
         // Layer and linetype ids that found no counterpart fall back by name to the clone's drawing.
-        auto* entity = AcDbEntity::cast(copy);
         if (entity) entity->internalBindToDatabase(copy->database());
         if (!pair.isOwnerXlated()) {
             const AcDbObjectId newOwner = translated(idMap, dest, copy->ownerId());

@@ -43,6 +43,7 @@ public:
     // DXF: subclass AcDbPoint, 10 position, 39 thickness, 210 normal, 50 rotation (degrees).
     Acad::ErrorStatus dwgInFields(AcDbDwgFiler* filer) override;
     Acad::ErrorStatus dwgOutFields(AcDbDwgFiler* filer) const override;
+    CADHOST_COPIES_DATA(AcDbPoint)
     Acad::ErrorStatus dxfInFields(AcDbDxfFiler* filer) override;
     Acad::ErrorStatus dxfOutFields(AcDbDxfFiler* filer) const override;
 
