@@ -273,11 +273,11 @@ void AcDbEntity::internalBindToDatabase(AcDbDatabase* db) {
     }
 }
 
+// The names kept are the source's: a record matched by name has the same one, and an id
+// left null falls back to them when the entity is bound.
 void AcDbEntity::internalSetSymbolIds(AcDbObjectId layer, AcDbObjectId linetype) {
     m_layerId = layer;
     m_linetypeId = linetype;
-    if (const char* n = nameOf(layer)) m_layerName = n;
-    if (const char* n = nameOf(linetype)) m_linetypeName = n;
 }
 
 Adesk::Boolean AcDbEntity::worldDraw(AcGiWorldDraw*) { return Adesk::kTrue; }

@@ -104,11 +104,32 @@ AcDbObjectId translated(const AcDbIdMapping& map, const AcDbDatabase* dest, AcDb
     return AcDbObjectId::kNull;
 }
 
+// translated() over one translation pass, while the map stays as it is. The clones share a
+// few layers, linetypes and owners: the last answers are kept, a few slots by address.
+class IdTranslation {
+public:
+    IdTranslation(const AcDbIdMapping& map, const AcDbDatabase* dest) : m_map(map), m_dest(dest) {}
+    AcDbObjectId operator()(AcDbObjectId id) {
+        if (id.isNull()) return id;
+        Recent& slot = m_recent[(reinterpret_cast<uintptr_t>(id.stub()) / sizeof(void*)) % kSlots];
+        if (slot.from != id) slot = {id, translated(m_map, m_dest, id)};
+        return slot.to;
+    }
+
+private:
+    static constexpr size_t kSlots = 8;
+    struct Recent {
+        AcDbObjectId from, to;
+    };
+    const AcDbIdMapping& m_map;
+    const AcDbDatabase* m_dest;
+    Recent m_recent[kSlots];
+};
+
 // Whether translation changes any id an object files. Within one drawing most clones keep
 // every id (their layer, say): collecting ids alone tells, without filing the object through
 // a buffer and back.
-bool idsChange(const AcDbObject* object, ReferenceFiler& references, const AcDbIdMapping& map,
-               const AcDbDatabase* dest) {
+bool idsChange(const AcDbObject* object, ReferenceFiler& references, IdTranslation& translate) {
     std::vector<AcDbObjectId>* lists[] = {&references.hardPointers, &references.softPointers,
                                           &references.hardOwned, &references.softOwned};
     for (std::vector<AcDbObjectId>* list : lists) list->clear();
@@ -116,7 +137,7 @@ bool idsChange(const AcDbObject* object, ReferenceFiler& references, const AcDbI
     if (object->dwgOut(&references) != Acad::eOk) return true;
     for (const std::vector<AcDbObjectId>* list : lists)
         for (const AcDbObjectId& id : *list)
-            if (translated(map, dest, id) != id) return true;
+            if (translate(id) != id) return true;
     return false;
 }
 
@@ -126,11 +147,10 @@ struct CommonIds {
     AcDbObjectId owner, layer, linetype;
     AcDbObjectIdArray reactors;
 };
-bool translateCommonIds(const AcDbObject* object, const AcDbIdMapping& map, const AcDbDatabase* dest,
-                        CommonIds& ids) {
+bool translateCommonIds(const AcDbObject* object, IdTranslation& translate, CommonIds& ids) {
     bool changed = false;
     auto follow = [&](AcDbObjectId id) {
-        const AcDbObjectId to = translated(map, dest, id);
+        const AcDbObjectId to = translate(id);
         if (to != id) changed = true;
         return to;
     };
@@ -750,8 +770,9 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
     if (!dest) dest = this;
     // An object whose ids all stay needs no filing back in.
     bool changed = false;
-    auto translator = [&idMap, dest, &changed](const AcDbObjectId& id) {
-        const AcDbObjectId to = translated(idMap, dest, id);
+    IdTranslation translate(idMap, dest);
+    auto translator = [&translate, &changed](const AcDbObjectId& id) {
+        const AcDbObjectId to = translate(id);
         if (to != id) changed = true;
         return to;
     };
@@ -770,12 +791,13 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
         if (!pair.isCloned() || pair.value().isNull()) continue;
         // A clone without ids of its own that keeps every id, in place and not open elsewhere,
         // is done without opening it.
+        bool commonTranslated = false, commonChanged = false;
         if (AcDbObject* kept = peek(pair.value()); kept && pair.isOwnerXlated() && kept->internalHasCommonIdsOnly() &&
-                                                    !kept->isReadEnabled() && !kept->isNotifyEnabled() &&
-                                                    kept->database() == dest &&
-                                                    !translateCommonIds(kept, idMap, dest, common)) {
+                                                    !kept->isReadEnabled() && kept->database() == dest) {
+            commonTranslated = true;
+            commonChanged = translateCommonIds(kept, translate, common);
             const auto* entity = AcDbEntity::cast(kept);
-            if (!entity || entity->internalIsBoundTo(dest)) {
+            if (!commonChanged && (!entity || entity->internalIsBoundTo(dest))) {
                 kept->internalSetIdsInFlux(false);
                 continue;
             }
@@ -790,13 +812,13 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
         es = Acad::eOk;
         auto* entity = AcDbEntity::cast(copy);
         if (copy->internalHasCommonIdsOnly()) {
-            if (translateCommonIds(copy, idMap, dest, common)) {
+            if (commonTranslated ? commonChanged : translateCommonIds(copy, translate, common)) {
                 copy->assertWriteEnabled();
                 copy->internalSetOwner(common.owner);
                 copy->internalSetPersistentReactors(common.reactors);
                 if (entity) entity->internalSetSymbolIds(common.layer, common.linetype);
             }
-        } else if (!sameDrawing || idsChange(copy, references, idMap, dest)) {
+        } else if (!sameDrawing || idsChange(copy, references, translate)) {
             filer.reset();
             es = copy->dwgOut(&filer);
             if (es == Acad::eOk && changed) {
@@ -808,7 +830,7 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
         // Layer and linetype ids that found no counterpart fall back by name to the clone's drawing.
         if (entity) entity->internalBindToDatabase(copy->database());
         if (!pair.isOwnerXlated()) {
-            const AcDbObjectId newOwner = translated(idMap, dest, copy->ownerId());
+            const AcDbObjectId newOwner = translate(copy->ownerId());
             copy->setOwnerId(newOwner);
             if (entity && peekAs<AcDbBlockTableRecord>(newOwner))
                 lateMembers.emplace_back(copy->objectId(), newOwner);
