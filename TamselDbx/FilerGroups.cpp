@@ -102,6 +102,7 @@ Acad::ErrorStatus dwgInIntList(AcDbDwgFiler* filer, AcDbIntArray& list) {
     list.removeAll();
     Adesk::UInt16 count = 0;
     filer->readUInt16(&count);
+    if (filer->filerStatus() == Acad::eOk) list.setPhysicalLength(count);
     for (int i = 0; i < count && filer->filerStatus() == Acad::eOk; ++i) {
         Adesk::UInt16 item = 0;
         if (filer->readUInt16(&item) == Acad::eOk) list.append(item);

@@ -46,9 +46,10 @@ void readPoints(AcDbDwgFiler* filer, AcGePoint3dArray& points) {
 void writeChildren(AcDbDwgFiler* filer, const AcArray<AcDbSoftPointerId>& ids, const AcArray<AcDbIntArray>& stretch) {
     const Adesk::UInt16 count = filedCount(ids.length());
     filer->writeUInt16(count);
+    const AcDbIntArray none;
     for (int i = 0; i < count; ++i) {
         filer->writeSoftPointerId(ids[i]);
-        dwgOutIntList(filer, i < stretch.length() ? stretch[i] : AcDbIntArray());
+        dwgOutIntList(filer, i < stretch.length() ? stretch[i] : none);
     }
 }
 
@@ -92,9 +93,10 @@ void dxfWriteChildren(AcDbDxfFiler* filer, const AcArray<AcDbSoftPointerId>& ids
                       const AcArray<AcDbIntArray>& stretch, int countCode) {
     const Adesk::UInt16 count = filedCount(ids.length());
     filer->writeUInt16(countCode, count);
+    const AcDbIntArray none;
     for (int i = 0; i < count; ++i) {
         filer->writeSoftPointerId(330, ids[i]);
-        dxfOutIntList(filer, i < stretch.length() ? stretch[i] : AcDbIntArray());
+        dxfOutIntList(filer, i < stretch.length() ? stretch[i] : none);
     }
 }
 

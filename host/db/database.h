@@ -158,6 +158,7 @@ public:
     // Reactors.
     void addReactor(AcDbDatabaseReactor* reactor);
     void removeReactor(AcDbDatabaseReactor* reactor);
+    bool internalHasReactors() const { return !m_reactors.isEmpty(); }
     void fireObjectAppended(const AcDbObject* object);
     void fireObjectModified(const AcDbObject* object);
     void fireObjectErased(const AcDbObject* object, bool erased);

@@ -40,6 +40,15 @@ Acad::ErrorStatus AcDbIdMapping::assign(const AcDbIdPair& pair) {
     return Acad::eOk;
 }
 
+void AcDbIdMapping::internalReserve(size_t n) {
+    if (n > std::numeric_limits<uint32_t>::max() / 4 - m_pairs.size()) return;
+    const size_t total = m_pairs.size() + n;
+    m_pairs.reserve(total);
+    size_t slots = m_slots.empty() ? 16 : m_slots.size();
+    while (total * 2 > slots) slots *= 2;
+    if (slots != m_slots.size()) rebuildIndex(slots);
+}
+
 bool AcDbIdMapping::compute(AcDbIdPair& pair) const {
     if (m_slots.empty()) return false;
     const uint32_t at = m_slots[slotOf(pair.key())];

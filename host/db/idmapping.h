@@ -45,6 +45,8 @@ public:
     Acad::ErrorStatus origDb(AcDbDatabase*& db) const { db = m_orig; return Acad::eOk; }
     void setOrigDb(AcDbDatabase* db) { m_orig = db; }
     const std::vector<AcDbIdPair>& pairs() const { return m_pairs; }
+    // Host-internal: room for n more pairs without growing.
+    void internalReserve(size_t n);
 
 private:
     // Open addressing over the key's stub: each slot holds a pair's index plus one, 0 when free.

@@ -105,6 +105,8 @@ public:
     // Cleared by the id translation that ends a clone operation.
     void internalSetIdsInFlux(bool inFlux) { m_inFlux = inFlux; }
     void internalSetPersistentReactors(const AcDbObjectIdArray& ids) { m_persistentReactors = ids; }
+    // Whether any reactor, transient or persistent, hears of this object's changes.
+    bool internalHasReactors() const { return !m_reactors.isEmpty() || !m_persistentReactors.isEmpty(); }
     // Cloning without filing. Classes of this library whose only ids are the owner, the
     // persistent reactors and an entity's layer and linetype say so for objects of exactly
     // their class, and answer a new object of that class with this one's data (no identity,

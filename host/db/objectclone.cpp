@@ -7,6 +7,7 @@
 // references for a wblock clone). translateIds finally rewrites every id inside the clones
 // through the map.
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 #include "db/dwgmemfiler.h"
 #include "db/hostinternal.h"
 #include "db/referencefiler.h"
+#include "db/undolog.h"
 #include "rx/rxclass.h"
 
 using namespace cadhost::db;
@@ -72,10 +74,10 @@ bool isMappedHostRecord(const AcDbIdMapping& map, AcDbObjectId id) {
     if (!map.compute(pair) || pair.value().isNull()) return false;
     const AcDbObject* object = peek(id);
     if (!object) return false;
-    const AcRxClass* cls = object->isA();
-    for (int i = 0; i < kTableCount; ++i)
-        if (cls == recordClassAt(i)) return true;
-    return false;
+    static const AcRxClass* const classes[kTableCount] = {recordClassAt(0), recordClassAt(1), recordClassAt(2),
+                                                           recordClassAt(3), recordClassAt(4), recordClassAt(5),
+                                                           recordClassAt(6), recordClassAt(7), recordClassAt(8)};
+    return std::find(std::begin(classes), std::end(classes), object->isA()) != std::end(classes);
 }
 
 // A live record of a table by name, looked up without opening anything (the table may be
@@ -126,20 +128,30 @@ private:
     Recent m_recent[kSlots];
 };
 
-// Whether translation changes any id an object files. Within one drawing most clones keep
-// every id (their layer, say): collecting ids alone tells, without filing the object through
-// a buffer and back.
-bool idsChange(const AcDbObject* object, ReferenceFiler& references, IdTranslation& translate) {
-    std::vector<AcDbObjectId>* lists[] = {&references.hardPointers, &references.softPointers,
-                                          &references.hardOwned, &references.softOwned};
-    for (std::vector<AcDbObjectId>* list : lists) list->clear();
-    references.resetFilerStatus();
-    if (object->dwgOut(&references) != Acad::eOk) return true;
-    for (const std::vector<AcDbObjectId>* list : lists)
-        for (const AcDbObjectId& id : *list)
-            if (translate(id) != id) return true;
-    return false;
-}
+// Files an object only to tell whether translation changes any id it files. Within one drawing
+// most clones keep every id (their layer, say); once one changes, the rest is not looked at.
+class IdChangeProbe : public ReferenceFiler {
+public:
+    IdChangeProbe(AcDbDatabase* db, IdTranslation& translate)
+        : ReferenceFiler(db, AcDb::kIdXlateFiler), m_translate(translate) {}
+    bool changes(const AcDbObject* object) {
+        m_changed = false;
+        resetFilerStatus();
+        return object->dwgOut(this) != Acad::eOk || m_changed;
+    }
+    Acad::ErrorStatus writeHardOwnershipId(const AcDbHardOwnershipId& id) override { return probe(id); }
+    Acad::ErrorStatus writeSoftOwnershipId(const AcDbSoftOwnershipId& id) override { return probe(id); }
+    Acad::ErrorStatus writeHardPointerId(const AcDbHardPointerId& id) override { return probe(id); }
+    Acad::ErrorStatus writeSoftPointerId(const AcDbSoftPointerId& id) override { return probe(id); }
+
+private:
+    Acad::ErrorStatus probe(const AcDbObjectId& id) {
+        if (!m_changed && m_translate(id) != id) m_changed = true;
+        return filerStatus();
+    }
+    IdTranslation& m_translate;
+    bool m_changed = false;
+};
 
 // The ids of an object copied without filing, translated: its owner, persistent reactors and,
 // for an entity, layer and linetype. Answers whether any changes.
@@ -165,6 +177,21 @@ bool translateCommonIds(const AcDbObject* object, IdTranslation& translate, Comm
         ids.linetype = follow(entity->internalLinetypeId());
     }
     return changed;
+}
+
+// Gives a clone copied without filing its translated ids.
+void setCommonIds(AcDbObject* object, const CommonIds& ids) {
+    object->internalSetOwner(ids.owner);
+    object->internalSetPersistentReactors(ids.reactors);
+    if (auto* entity = AcDbEntity::cast(object)) entity->internalSetSymbolIds(ids.layer, ids.linetype);
+}
+
+// Whether opening an object for write and closing it would tell anybody or record anything:
+// reactors of the object or of its database, or an undo group that has not filed it yet.
+bool isObserved(AcDbObject* object, AcDbDatabase* db) {
+    if (object->internalHasReactors() || db->internalHasReactors()) return true;
+    AcDbUndoLog* log = db->undoLog();
+    return log && log->wouldRecord(object->objectId().stub());
 }
 
 // Runs fn on an object opened for write, or on the object as it is when it is already open for
@@ -704,6 +731,7 @@ Acad::ErrorStatus AcDbDatabase::deepCloneObjects(AcDbObjectIdArray& ids, AcDbObj
     if (es != Acad::eOk) return es;
     idMap.setOrigDb(this);
     idMap.setDestDb(this);
+    idMap.internalReserve(static_cast<size_t>(ids.length()));
     AcDbObject* ownerObject = nullptr;
     es = acdbOpenObject(ownerObject, owner, AcDb::kForWrite);
     if (es != Acad::eOk) return es;
@@ -738,6 +766,7 @@ Acad::ErrorStatus AcDbDatabase::wblockCloneObjects(AcDbObjectIdArray& ids, AcDbO
     idMap.setDestDb(dest);
     idMap.setDuplicateRecordCloning(drc);
     if (idMap.deepCloneContext() == AcDb::kDcCopy) idMap.setDeepCloneContext(AcDb::kDcWblkObjects);
+    idMap.internalReserve(static_cast<size_t>(ids.length()));
     AcDbObject* ownerObject = nullptr;
     es = acdbOpenObject(ownerObject, owner, AcDb::kForWrite);
     if (es != Acad::eOk) return es;
@@ -785,19 +814,22 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
     AcDbDatabase* orig = nullptr;
     idMap.origDb(orig);
     const bool sameDrawing = orig == dest;
-    ReferenceFiler references(dest, AcDb::kIdXlateFiler);
+    IdChangeProbe probe(dest, translate);
     CommonIds common;
     for (const AcDbIdPair& pair : pairs) {
         if (!pair.isCloned() || pair.value().isNull()) continue;
-        // A clone without ids of its own that keeps every id, in place and not open elsewhere,
-        // is done without opening it.
+        // A clone without ids of its own, in place and not open elsewhere, is done without
+        // opening it when it keeps every id, or when nobody would hear of its opening.
         bool commonTranslated = false, commonChanged = false;
         if (AcDbObject* kept = peek(pair.value()); kept && pair.isOwnerXlated() && kept->internalHasCommonIdsOnly() &&
                                                     !kept->isReadEnabled() && kept->database() == dest) {
             commonTranslated = true;
             commonChanged = translateCommonIds(kept, translate, common);
-            const auto* entity = AcDbEntity::cast(kept);
-            if (!commonChanged && (!entity || entity->internalIsBoundTo(dest))) {
+            auto* entity = AcDbEntity::cast(kept);
+            const bool bound = !entity || entity->internalIsBoundTo(dest);
+            if ((!commonChanged && bound) || !isObserved(kept, dest)) {
+                if (commonChanged) setCommonIds(kept, common);
+                if (!bound) entity->internalBindToDatabase(dest);
                 kept->internalSetIdsInFlux(false);
                 continue;
             }
@@ -814,11 +846,9 @@ Acad::ErrorStatus AcDbDatabase::translateIds(AcDbIdMapping& idMap) {
         if (copy->internalHasCommonIdsOnly()) {
             if (commonTranslated ? commonChanged : translateCommonIds(copy, translate, common)) {
                 copy->assertWriteEnabled();
-                copy->internalSetOwner(common.owner);
-                copy->internalSetPersistentReactors(common.reactors);
-                if (entity) entity->internalSetSymbolIds(common.layer, common.linetype);
+                setCommonIds(copy, common);
             }
-        } else if (!sameDrawing || idsChange(copy, references, translate)) {
+        } else if (!sameDrawing || probe.changes(copy)) {
             filer.reset();
             es = copy->dwgOut(&filer);
             if (es == Acad::eOk && changed) {

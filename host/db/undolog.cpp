@@ -126,6 +126,11 @@ void AcDbUndoLog::objectOpenedForWrite(AcDbStub* stub) {
     group->records[index].before = group->beforeData;
 }
 
+bool AcDbUndoLog::wouldRecord(AcDbStub* stub) {
+    Group* group = target();
+    return group && stub->object && !stub->unappended && !group->recorded.count(stub);
+}
+
 void AcDbUndoLog::objectAppended(AcDbStub* stub) {
     Group* group = target();
     if (!group) {

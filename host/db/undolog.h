@@ -25,6 +25,8 @@ public:
 
     // Hooks of the database core.
     void objectOpenedForWrite(AcDbStub* stub);
+    // Whether opening the object for write now would record its state.
+    bool wouldRecord(AcDbStub* stub);
     void objectAppended(AcDbStub* stub);
     void headerWillChange();
 

@@ -15,6 +15,7 @@
 #include "db/point.h"
 #include "db/polyline.h"
 #include "db/ray.h"
+#include "db/undolog.h"
 #include "rx/rxclass.h"
 
 using namespace clonetest;
@@ -189,6 +190,56 @@ TEST(DataCopy, SubclassesAreFiled) {
     const std::vector<AcDbObjectId> members = entitiesOf(out->modelSpaceId());
     ASSERT_EQ(members.size(), 2u);
     EXPECT_EQ(withOpen<TaggedLine>(members[1], [](TaggedLine* t) { return t->tag; }), 42);
+}
+
+// Counts the entities that are opened for modify and modified.
+struct ModifyCounter : AcDbDatabaseReactor {
+    int opened = 0, modified = 0;
+    void objectOpenedForModify(const AcDbDatabase*, const AcDbObject* object) override {
+        if (AcDbEntity::cast(object)) ++opened;
+    }
+    void objectModified(const AcDbDatabase*, const AcDbObject* object) override {
+        if (AcDbEntity::cast(object)) ++modified;
+    }
+};
+
+// The layer of an entity; null for the watcher, which is on layer 0.
+AcDbObjectId layerOf(AcDbObjectId entity) {
+    return withOpen<AcDbEntity>(entity, [](AcDbEntity* e) { return CloneLink::cast(e) ? AcDbObjectId() : e->layerId(); });
+}
+
+TEST(DataCopy, TranslationIsHeardAndUndone) {
+    PlainDrawing src;
+    const size_t count = entitiesOf(src.db.modelSpaceId()).size();  // with the watcher
+    AcDbDatabase dest(true, true);
+    const AcDbObjectId walls = makeLayer(dest, "Walls", 4);
+    // A listener hears every clone whose ids translation changes.
+    ModifyCounter counter;
+    dest.addReactor(&counter);
+    AcDbObjectId heard;
+    ASSERT_EQ(dest.insert(heard, "HEARD", &src.db), Acad::eOk);
+    dest.removeReactor(&counter);
+    EXPECT_EQ(counter.opened, static_cast<int>(count));
+    EXPECT_EQ(counter.modified, static_cast<int>(count));
+
+    // Within an undo group: undone and redone with the translated ids.
+    acdbHostBeginUndoGroup(&dest, "INSERT");
+    AcDbObjectId block;
+    ASSERT_EQ(dest.insert(block, "PLAIN", &src.db), Acad::eOk);
+    acdbHostEndUndoGroup();
+    const std::vector<AcDbObjectId> members = entitiesOf(block);
+    ASSERT_EQ(members.size(), count);
+    int onWalls = 0;
+    for (AcDbObjectId id : members) onWalls += layerOf(id) == walls;
+    EXPECT_EQ(onWalls, static_cast<int>(src.entities.size()));
+    AcDbUndoLog& log = dest.internalUndoLog();
+    EXPECT_EQ(log.undo(1), std::vector<std::string>{"INSERT"});
+    EXPECT_TRUE(recordNamed(dest.blockTableId(), "PLAIN").isNull());
+    EXPECT_EQ(log.redo(), std::vector<std::string>{"INSERT"});
+    ASSERT_EQ(entitiesOf(block), members);
+    onWalls = 0;
+    for (AcDbObjectId id : members) onWalls += layerOf(id) == walls;
+    EXPECT_EQ(onWalls, static_cast<int>(src.entities.size()));
 }
 
 }  // namespace
