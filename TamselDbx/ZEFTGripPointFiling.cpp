@@ -55,24 +55,20 @@ void writeChildren(AcDbDwgFiler* filer, const AcArray<AcDbSoftPointerId>& ids, c
 
 void readChildren(AcDbDwgFiler* filer, AcArray<AcDbSoftPointerId>& ids, AcArray<AcDbIntArray>& stretch) {
     ids.removeAll();
+    stretch.removeAll();
     Adesk::UInt16 count = 0;
     filer->readUInt16(&count);
-    if (filer->filerStatus() != Acad::eOk) {
-        stretch.removeAll();
-        return;
-    }
+    if (filer->filerStatus() != Acad::eOk) return;
     ids.setPhysicalLength(count);
-    // Lists read in place into those already held, which keep their room: reading the same
-    // children again (id translation) allocates nothing.
-    stretch.setLogicalLength(count);
-    int read = 0;
-    for (; read < count && filer->filerStatus() == Acad::eOk; ++read) {
+    stretch.setPhysicalLength(count);
+    for (int i = 0; i < count && filer->filerStatus() == Acad::eOk; ++i) {
         AcDbSoftPointerId id;
         filer->readSoftPointerId(&id);
         ids.append(id);
-        dwgInIntList(filer, stretch[read]);
+        // Read in place: no list is copied.
+        stretch.append(AcDbIntArray());
+        dwgInIntList(filer, stretch.last());
     }
-    stretch.setLogicalLength(read);
 }
 
 void dxfWritePoints(AcDbDxfFiler* filer, const AcGePoint3dArray& points, int countCode, int pointCode) {
