@@ -5,7 +5,8 @@
 // through a cloning filer (so it holds the source's ids), placed under its owner and entered in
 // the id map; then the objects the filer handed out follow (owned ones for a deep clone, hard
 // references for a wblock clone). translateIds finally rewrites every id inside the clones
-// through the map.
+// through the map. Objects of the plain geometric classes, whose only ids are the common ones,
+// are copied without filing, and translation sets those ids directly.
 #include <algorithm>
 #include <iterator>
 #include <memory>
@@ -643,9 +644,8 @@ Acad::ErrorStatus AcDbObject::deepClone(AcDbObject* owner, AcDbObject*& clone, A
     AcDbObject* copy = nullptr;
     Acad::ErrorStatus es = newCopy(this, AcDb::kDeepCloneFiler, filerLease, copy);
     if (es != Acad::eOk) return es;
-    es = !isPrimary && heldBesideOwner(this, owner)
-                               ? placeBesideOwner(copy, owner, db)
-                               : placeUnder(copy, owner, db, isPrimary != 0, database());
+    es = !isPrimary && heldBesideOwner(this, owner) ? placeBesideOwner(copy, owner, db)
+                                                    : placeUnder(copy, owner, db, isPrimary != 0, database());
     if (es != Acad::eOk) {
         if (copy->objectId().isNull()) delete copy;
         return es;
